@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Quillon needs on Debian 12:
+# Debian packages (with sudo when not root) and the speech runtime from npm.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  cmake ninja-build pkg-config g++ clang libclang-rt-14-dev clang-format
+  qt6-base-dev qt6-qpa-plugins libqt6svg6
+  libx11-dev libxtst-dev libxi-dev xvfb xauth
+  libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  unicode-data libasound2-dev fonts-wqy-microhei nodejs npm
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  echo "setup: installing ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The keyword spotter's runtime, kept out of the repository.
+if [ -f scripts/speech-runtime.sh ]; then bash scripts/speech-runtime.sh; fi

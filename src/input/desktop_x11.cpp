@@ -1,0 +1,125 @@
+// Linux adapters: XTest input, the desktop's URL handler, QProcess without a
+// shell, and the Qt clipboard.
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+
+#include "input/desktop.h"
+#include "input/injector_x11.h"
+
+namespace quillon {
+namespace {
+
+class DesktopShellOpener : public ShellOpener {
+ public:
+  void open(const std::string& target) override {
+    const QString text = QString::fromStdString(target);
+    const QUrl url(text);
+    // A scheme of one letter is a Windows drive ("f:\music"), not a URL scheme.
+    if (url.isValid() && url.scheme().size() > 1) {
+      QDesktopServices::openUrl(url);
+    } else if (!text.isEmpty()) {
+      QDesktopServices::openUrl(QUrl::fromLocalFile(text));
+    }
+  }
+};
+
+// Linux has no shell-window collection to navigate.
+class NoBrowserWindows : public BrowserWindows {
+ public:
+  int count() override { return 0; }
+  void navigate_first(const std::string&) override {}
+};
+
+class DetachedProcessLauncher : public ProcessLauncher {
+ public:
+  bool start(const std::string& command_line) override {
+    QStringList parts = QProcess::splitCommand(QString::fromStdString(command_line));
+    if (parts.isEmpty()) return false;
+    const QString program = parts.takeFirst();
+    return QProcess::startDetached(program, parts);
+  }
+};
+
+// Counts selection requests reaching this process, so that a short-lived
+// process knows when its clipboard text has been read.
+class SelectionRequestCounter : public QAbstractNativeEventFilter {
+ public:
+  int requests = 0;
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    constexpr std::uint8_t kSelectionRequest = 30;
+    if (type == "xcb_generic_event_t" && message) {
+      const auto response_type = *static_cast<const std::uint8_t*>(message);
+      if ((response_type & 0x7f) == kSelectionRequest) ++requests;
+    }
+    return false;
+  }
+};
+
+class QtClipboard : public Clipboard {
+ public:
+  QtClipboard() { QCoreApplication::instance()->installNativeEventFilter(&counter_); }
+  ~QtClipboard() override { QCoreApplication::instance()->removeNativeEventFilter(&counter_); }
+
+  bool set_text(const std::string& text) override {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return false;
+    clipboard->clear();
+    clipboard->setText(QString::fromStdString(text));
+    owned_ = true;
+    return true;
+  }
+
+  void wait_until_served(double timeout_seconds) {
+    if (!owned_) return;
+    constexpr int kQuietMs = 300;
+    QElapsedTimer since_start;
+    since_start.start();
+    int seen = counter_.requests;
+    QElapsedTimer since_request;
+    while (true) {
+      QEventLoop loop;
+      QTimer::singleShot(20, &loop, &QEventLoop::quit);
+      loop.exec();
+      if (counter_.requests != seen) {
+        seen = counter_.requests;
+        since_request.start();
+      }
+      if (since_request.isValid() && since_request.elapsed() > kQuietMs) return;
+      if (!since_request.isValid() && static_cast<double>(since_start.elapsed()) > timeout_seconds * 1000) return;
+    }
+  }
+
+ private:
+  SelectionRequestCounter counter_;
+  bool owned_ = false;
+};
+
+}  // namespace
+
+DesktopAdapters make_desktop_adapters() {
+  DesktopAdapters adapters;
+  adapters.input = XTestInjector::open();
+  adapters.shell = std::make_unique<DesktopShellOpener>();
+  adapters.browsers = std::make_unique<NoBrowserWindows>();
+  adapters.processes = std::make_unique<DetachedProcessLauncher>();
+  adapters.clipboard = std::make_unique<QtClipboard>();
+  adapters.description = adapters.input ? "XTest input, desktop URL handler, Qt clipboard"
+                                        : "no X display with XTest: input unavailable";
+  return adapters;
+}
+
+void wait_until_clipboard_served(Clipboard& clipboard, double timeout_seconds) {
+  if (auto* qt = dynamic_cast<QtClipboard*>(&clipboard)) qt->wait_until_served(timeout_seconds);
+}
+
+}  // namespace quillon

@@ -1,0 +1,96 @@
+// The dispatcher: look-up by "+phrase<", test mode, and runs nested inside a
+// wait.
+
+#include <gtest/gtest.h>
+
+#include "commands/dispatcher.h"
+#include "support/recording_platform.h"
+
+namespace quillon {
+namespace {
+
+using Transcript = std::vector<std::string>;
+
+const std::string kVocab =
+    "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
+    "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
+    "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n"
+    "<P VALSTR=\"Ctrl+V\">+城堡</P>\r\n"
+    "<P VALSTR=\"3\">+三号部队</P>\r\n"
+    "<P VALSTR=\"3*MRBC\">+三号部队过来</P>\r\n"
+    "<P VALSTR=\"Up!1000\">+地图上移</P>\r\n"
+    "<P VALSTR=\"A\">+攻击</P>\r\n"
+    "<P VALSTR=\"B\">+攻击</P>\r\n"
+    "<P VALSTR=\"X\">+Abc</P>\r\n"
+    "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+
+class Feedback : public FeedbackTarget {
+ public:
+  std::vector<std::string> shown;
+  void show_heard(const std::string& phrase) override { shown.push_back(phrase); }
+};
+
+struct Fixture {
+  testing::RecordingPlatform fake;
+  Executor executor{fake.platform()};
+  Feedback feedback;
+  std::string vocab = kVocab;
+  bool test_mode = false;
+  Dispatcher dispatcher{vocab, test_mode, executor, feedback};
+};
+
+TEST(Dispatcher, FindsTheActionOfExactlyThePhraseHeard) {
+  struct Row {
+    const char* phrase;
+    Transcript expected;
+  };
+  const Row rows[] = {
+      {"城堡", {"down Ctrl", "down V", "up Ctrl", "up V"}},
+      {"三号部队", {"down 3", "up 3"}},
+      {"三号部队过来", {"down 3", "up 3", "wait 0.5", "right click", "wait 0.5"}},
+      {"攻击", {"down A", "up A"}},
+      {"部队", {}},
+      {"abc", {}},
+      {"", {}},
+  };
+  for (const Row& row : rows) {
+    Fixture f;
+    f.dispatcher.on_recognition(row.phrase);
+    EXPECT_EQ(f.fake.log, row.expected) << row.phrase;
+  }
+}
+
+TEST(Dispatcher, TestModeOnlyShowsThePhrase) {
+  Fixture f;
+  f.test_mode = true;
+  f.dispatcher.on_recognition("城堡");
+  f.dispatcher.on_recognition("没有这个词");
+  EXPECT_EQ(f.feedback.shown, (std::vector<std::string>{"城堡", "没有这个词"}));
+  EXPECT_TRUE(f.fake.log.empty());
+}
+
+TEST(Dispatcher, NestedRecognitionRunsToItsEndInsideTheOuterHold) {
+  Fixture f;
+  bool nested = false;
+  f.fake.during_wait = [&](double) {
+    if (nested) return;
+    nested = true;
+    f.dispatcher.on_recognition("城堡");
+  };
+  f.dispatcher.on_recognition("地图上移");
+  EXPECT_EQ(f.fake.log, (Transcript{"down Up", "wait 1", "down Ctrl", "down V", "up Ctrl", "up V", "up Up"}));
+}
+
+TEST(Dispatcher, ChangesDuringAWaitDoNotAffectTheRunUnderWay) {
+  Fixture f;
+  f.fake.during_wait = [&](double) {
+    f.vocab.clear();
+    f.test_mode = true;
+  };
+  f.dispatcher.on_recognition("三号部队过来");
+  EXPECT_EQ(f.fake.log, (Transcript{"down 3", "up 3", "wait 0.5", "right click", "wait 0.5"}));
+  EXPECT_TRUE(f.feedback.shown.empty());
+}
+
+}  // namespace
+}  // namespace quillon
