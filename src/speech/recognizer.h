@@ -1,0 +1,82 @@
+#pragma once
+
+// The recogniser layer, shaped by what the window asks of a speech platform:
+// a context with the installed recognisers' names, one grammar loaded from a
+// vocabulary file, its top-level rules switched on and off, and two events.
+// Every call succeeds or fails with an error text the caller reports in its own
+// words. Nothing here depends on Qt, so the Windows engine can stand alone.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+struct SpeechStatus {
+  bool ok = true;
+  std::string error;  // for the log; the window shows its own fixed message
+
+  static SpeechStatus success() { return {}; }
+  static SpeechStatus failure(std::string why) { return {false, std::move(why)}; }
+};
+
+struct GrammarLoad {
+  SpeechStatus status;
+  // Phrases of the file that this engine cannot listen for (no reading, or
+  // letters a Chinese-only model lacks); the load still succeeds.
+  std::vector<std::string> unsupported_phrases;
+};
+
+enum class SpeechEvent { Recognition, FalseRecognition };
+
+// Receives events on the GUI thread, only while the rules are active.
+class RecognitionListener {
+ public:
+  virtual ~RecognitionListener() = default;
+  virtual void on_recognition(const std::string& text) = 0;
+  virtual void on_false_recognition() = 0;
+  // The audio file given on the command line has been heard to its end and
+  // every recognition in it delivered.
+  virtual void on_audio_finished() {}
+};
+
+class Recognizer {
+ public:
+  virtual ~Recognizer() = default;
+  virtual SpeechStatus create_context() = 0;
+  // Display names of the installed recognisers, the one in use first. Each
+  // contains "中文" when it recognises Mandarin.
+  virtual std::vector<std::string> recognizer_names() const = 0;
+  // Grammar id 1, with dictation loaded and inactive.
+  virtual SpeechStatus init_grammar() = 0;
+  virtual SpeechStatus add_event_interest(SpeechEvent event) = 0;
+  // Replaces the grammar's rules with those of the vocabulary file at `path`
+  // (dynamic load). Refuses a file the platform would refuse.
+  virtual GrammarLoad load_grammar(const std::string& path) = 0;
+  // Sets all top-level rules active or inactive. Activation fails when the
+  // audio device cannot be opened.
+  virtual SpeechStatus set_rules_active(bool active) = 0;
+  virtual void set_listener(RecognitionListener* listener) = 0;
+};
+
+// Runs a function on the GUI thread, later; engines with threads use it to
+// deliver their events.
+using PostToGui = std::function<void(std::function<void()>)>;
+
+struct EngineOptions {
+  std::string program_folder;
+  std::string model_dir;        // empty: search the usual places
+  std::string audio_file;       // empty: the default capture device
+  bool exit_after_audio = false;
+  PostToGui post_to_gui;
+};
+
+// Engine names, best first, of those that can run here.
+std::vector<std::string> available_engines(const EngineOptions& options);
+
+// Makes the named engine, or the best available one when `name` is empty.
+// Null when none can be made; `log` says why and which one was chosen.
+std::unique_ptr<Recognizer> make_recognizer(const std::string& name, const EngineOptions& options, std::string& log);
+
+}  // namespace quillon
