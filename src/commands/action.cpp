@@ -1,8 +1,8 @@
 #include "commands/action.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace quillon {

@@ -113,8 +113,8 @@ DesktopAdapters make_desktop_adapters() {
   adapters.browsers = std::make_unique<NoBrowserWindows>();
   adapters.processes = std::make_unique<DetachedProcessLauncher>();
   adapters.clipboard = std::make_unique<QtClipboard>();
-  adapters.description = adapters.input ? "XTest input, desktop URL handler, Qt clipboard"
-                                        : "no X display with XTest: input unavailable";
+  adapters.description =
+      adapters.input ? "XTest input, desktop URL handler, Qt clipboard" : "no X display with XTest: input unavailable";
   return adapters;
 }
 

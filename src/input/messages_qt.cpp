@@ -23,8 +23,7 @@ void QtMessages::warn(const std::string& title, const std::string& text) {
 }
 
 bool QtMessages::ask_yes_no(const std::string& title, const std::string& text) {
-  return show_box(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
-         QMessageBox::Yes;
+  return show_box(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace quillon

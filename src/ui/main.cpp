@@ -27,8 +27,8 @@ int run_one_action(QApplication& app, const QString& action_text) {
   if (!desktop.input) return 1;
   quillon::QtWaiter waiter;
   quillon::QtMessages messages;
-  quillon::Executor executor(quillon::Platform{*desktop.input, *desktop.shell, *desktop.browsers,
-                                               *desktop.processes, *desktop.clipboard, messages, waiter});
+  quillon::Executor executor(quillon::Platform{*desktop.input, *desktop.shell, *desktop.browsers, *desktop.processes,
+                                               *desktop.clipboard, messages, waiter});
   quillon::install_quit_signal_handler([&] {
     waiter.quit_all();
     app.exit(3);

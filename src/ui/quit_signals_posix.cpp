@@ -1,7 +1,7 @@
-#include <QSocketNotifier>
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 
 #include "ui/quit_signals.h"
 

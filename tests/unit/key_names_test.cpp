@@ -18,14 +18,14 @@ struct Named {
 };
 
 constexpr Named kNamedRows[] = {
-    {"ctrl", 0x11},     {"alt", 0x12},        {"shift", 0x10},     {"backspace", 0x08}, {"space", 0x20},
-    {"tab", 0x09},      {"capslock", 0x14},   {"insert", 0x2D},    {"pageup", 0x21},    {"pagedown", 0x22},
-    {"up", 0x26},       {"down", 0x28},       {"left", 0x25},      {"right", 0x27},     {"esc", 0x1B},
-    {"printscreen", 0x2A}, {"delete", 0x2E},  {"home", 0x24},      {"end", 0x23},       {"enter", 0x0D},
-    {"scrolllock", 0x91}, {"pause", 0x13},    {"numlock", 0x90},   {".", 0xBE},         {",", 0xBC},
-    {";", 0xBA},        {"'", 0xDE},          {"/", 0xBF},         {"\\", 0xDC},        {"=", 0xBB},
-    {"-", 0xBD},        {"lwindows", 0x5B},   {"rwindows", 0x5C},  {"popmenu", 0x5D},   {"add", 0x6B},
-    {"sub", 0x6D},      {"mul", 0x6A},        {"div", 0x6F},
+    {"ctrl", 0x11},        {"alt", 0x12},      {"shift", 0x10},    {"backspace", 0x08}, {"space", 0x20},
+    {"tab", 0x09},         {"capslock", 0x14}, {"insert", 0x2D},   {"pageup", 0x21},    {"pagedown", 0x22},
+    {"up", 0x26},          {"down", 0x28},     {"left", 0x25},     {"right", 0x27},     {"esc", 0x1B},
+    {"printscreen", 0x2A}, {"delete", 0x2E},   {"home", 0x24},     {"end", 0x23},       {"enter", 0x0D},
+    {"scrolllock", 0x91},  {"pause", 0x13},    {"numlock", 0x90},  {".", 0xBE},         {",", 0xBC},
+    {";", 0xBA},           {"'", 0xDE},        {"/", 0xBF},        {"\\", 0xDC},        {"=", 0xBB},
+    {"-", 0xBD},           {"lwindows", 0x5B}, {"rwindows", 0x5C}, {"popmenu", 0x5D},   {"add", 0x6B},
+    {"sub", 0x6D},         {"mul", 0x6A},      {"div", 0x6F},
 };
 
 TEST(KeyNames, AllEightySixNamesGiveTheirWindowsCodes) {
@@ -53,8 +53,8 @@ TEST(KeyNames, AllEightySixNamesGiveTheirWindowsCodes) {
 }
 
 TEST(KeyNames, NamesOutsideTheTableMatchNothing) {
-  for (const char* name : {"", "f0", "f13", "f01", "F1 ", " a", "ctrl ", "lctrl", "num0", "[", "`", "+", "*", "!",
-                           "snapshot", "return", "escape", "mlbc", "10", "aa", "\xC3\xA4"}) {
+  for (const char* name : {"",  "f0", "f13", "f01",      "F1 ",    " a",     "ctrl ", "lctrl", "num0", "[",       "`",
+                           "+", "*",  "!",   "snapshot", "return", "escape", "mlbc",  "10",    "aa",   "\xC3\xA4"}) {
     EXPECT_FALSE(key_code(name).has_value()) << name;
   }
 }
@@ -66,10 +66,10 @@ TEST(MouseNames, TwelveActionsWithTheirFlagsAndSteps) {
     int dx, dy, repeat;
   };
   const Row rows[] = {
-      {"MLBC", 0x06, 0, 0, 1},       {"MRBC", 0x18, 0, 0, 1},      {"MLBDC", 0x06, 0, 0, 2},
-      {"MRBDC", 0x18, 0, 0, 2},      {"MLeftM", 0x01, -10, 0, 1},  {"MRightM", 0x01, 10, 0, 1},
-      {"MUpM", 0x01, 0, -10, 1},     {"MDownM", 0x01, 0, 10, 1},   {"MLeftBM", 0x01, -100, 0, 1},
-      {"MRightBM", 0x01, 100, 0, 1}, {"MUpBM", 0x01, 0, -100, 1},  {"MDownBM", 0x01, 0, 100, 1},
+      {"MLBC", 0x06, 0, 0, 1},       {"MRBC", 0x18, 0, 0, 1},     {"MLBDC", 0x06, 0, 0, 2},
+      {"MRBDC", 0x18, 0, 0, 2},      {"MLeftM", 0x01, -10, 0, 1}, {"MRightM", 0x01, 10, 0, 1},
+      {"MUpM", 0x01, 0, -10, 1},     {"MDownM", 0x01, 0, 10, 1},  {"MLeftBM", 0x01, -100, 0, 1},
+      {"MRightBM", 0x01, 100, 0, 1}, {"MUpBM", 0x01, 0, -100, 1}, {"MDownBM", 0x01, 0, 100, 1},
   };
   for (const Row& row : rows) {
     const auto action = mouse_action(row.name);
@@ -90,10 +90,10 @@ TEST(HoldNumber, LongestLeadingDecimalNumberElseZero) {
     double ms;
   };
   const Row rows[] = {
-      {"1000", 1000},  {"1000ms", 1000}, {"12.5", 12.5},  {".5", 0.5},      {"5.", 5},     {"-20", -20},
-      {"1e3", 1000},   {"1E3", 1000},    {"1e+3", 1000},  {"1e-3", 0.001},  {"1e", 1},     {"1e-", 1},
-      {"2.5e2x", 250}, {"", 0},          {"abc", 0},      {"-", 0},         {".", 0},      {"-.", 0},
-      {"+5", 0},       {"!5", 0},        {"5!6", 5},      {"0x10", 0},      {"1e-999", 0}, {"007", 7},
+      {"1000", 1000},  {"1000ms", 1000}, {"12.5", 12.5}, {".5", 0.5},     {"5.", 5},     {"-20", -20},
+      {"1e3", 1000},   {"1E3", 1000},    {"1e+3", 1000}, {"1e-3", 0.001}, {"1e", 1},     {"1e-", 1},
+      {"2.5e2x", 250}, {"", 0},          {"abc", 0},     {"-", 0},        {".", 0},      {"-.", 0},
+      {"+5", 0},       {"!5", 0},        {"5!6", 5},     {"0x10", 0},     {"1e-999", 0}, {"007", 7},
   };
   for (const Row& row : rows) EXPECT_DOUBLE_EQ(read_hold_milliseconds(row.text), row.ms) << row.text;
   EXPECT_TRUE(std::isinf(read_hold_milliseconds("1e999")));

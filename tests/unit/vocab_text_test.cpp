@@ -34,14 +34,16 @@ TEST(ListEntries, ReadsEveryEntryInFileOrder) {
   };
   const Row rows[] = {
       {"empty vocabulary", kHead + kTail, {}},
-      {"plus inside the action", kHead + entry("Ctrl+V", "城堡") + entry("A+B+C", "三") + kTail,
+      {"plus inside the action",
+       kHead + entry("Ctrl+V", "城堡") + entry("A+B+C", "三") + kTail,
        {{"城堡", "Ctrl+V"}, {"三", "A+B+C"}}},
       {"duplicate phrases", kHead + entry("A", "攻击") + entry("B", "攻击") + kTail, {{"攻击", "A"}, {"攻击", "B"}}},
       {"rule tag over two lines",
        "<RULE NAME=\"Game1\" ID=\"RID_Game1\" \r\nTOPLEVEL=\"ACTIVE\">\r\n" + entry("N", "下一张") + kTail,
        {{"下一张", "N"}}},
       {"empty phrase and action", kHead + entry("", "") + kTail, {{"", ""}}},
-      {"missing closing quote ends the scan", kHead + entry("A", "一") + "<P VALSTR=\"B>+二</P>\r\n" + kTail,
+      {"missing closing quote ends the scan",
+       kHead + entry("A", "一") + "<P VALSTR=\"B>+二</P>\r\n" + kTail,
        {{"一", "A"}}},
       {"no quotes at all", "<P VALSTR=>+x</P>", {}},
       {"missing plus", "<P VALSTR=\"A\">x</P>", {}},
@@ -60,8 +62,8 @@ TEST(FindAction, TakesTheQuotesBeforeTheFirstExactPhrase) {
     std::optional<std::string> action;
   };
   const Row rows[] = {
-      {"三号部队", "3"}, {"三号部队过来", "3*MRBC"}, {"攻击", "A"}, {"号部队", std::nullopt},
-      {"abc", std::nullopt}, {"Abc", "X"}, {"", std::nullopt},
+      {"三号部队", "3"}, {"三号部队过来", "3*MRBC"}, {"攻击", "A"}, {"号部队", std::nullopt}, {"abc", std::nullopt},
+      {"Abc", "X"},      {"", std::nullopt},
   };
   for (const Row& row : rows) EXPECT_EQ(find_action(text, row.phrase), row.action) << row.phrase;
   EXPECT_EQ(find_action("+x<", "x"), std::nullopt);
@@ -73,7 +75,8 @@ TEST(InsertEntry, GoesBeforeEveryListEnd) {
   EXPECT_EQ(insert_entry(kHead + kTail, "城堡", "Ctrl+V"), kHead + entry("Ctrl+V", "城堡") + kTail);
   EXPECT_EQ(insert_entry("</L>\r\n</L>\r\n", "a", "b"), entry("b", "a") + "</L>\r\n" + entry("b", "a") + "</L>\r\n");
   EXPECT_EQ(insert_entry("no list end", "a", "b"), "no list end");
-  EXPECT_EQ(insert_entry("</L></L>", "p", "</L>"), "<P VALSTR=\"</L>\">+p</P>\r\n</L><P VALSTR=\"</L>\">+p</P>\r\n</L>");
+  EXPECT_EQ(insert_entry("</L></L>", "p", "</L>"),
+            "<P VALSTR=\"</L>\">+p</P>\r\n</L><P VALSTR=\"</L>\">+p</P>\r\n</L>");
 }
 
 TEST(RemoveEntry, CutsTheLineAndTheLineEndBeforeIt) {

@@ -1,0 +1,317 @@
+#include "core/main_controller.h"
+
+#include "commands/key_names.h"
+#include "core/texts.h"
+#include "vocabulary/vocab_text.h"
+
+namespace quillon {
+namespace {
+
+constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
+constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
+constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
+
+std::string joined_lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  return text;
+}
+
+// A character that would break the vocabulary file's form: "(" and ")" cannot
+// pass through the phrase list, a quote ends the attribute, "<" and "&" make
+// the file invalid XML.
+std::string first_forbidden(const std::string& text, std::string_view forbidden) {
+  const std::size_t at = text.find_first_of(forbidden);
+  return at == std::string::npos ? std::string() : std::string(1, text[at]);
+}
+
+}  // namespace
+
+bool is_chinese_recognizer(const std::string& name) {
+  const std::string lower = ascii_lower(name);
+  return lower.find("chinese") != std::string::npos || lower.find("中文") != std::string::npos;
+}
+
+MainController::MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform)
+    : view_(view),
+      recognizer_(recognizer),
+      store_(store),
+      platform_(platform),
+      executor_(platform),
+      dispatcher_(state_.vocab_text, state_.test_mode, executor_, *this) {}
+
+void MainController::prompt(const std::string& text) { platform_.messages.inform(text::kPromptTitle, text); }
+
+// ---- start-up --------------------------------------------------------------
+
+void MainController::start_up(bool show_intro) {
+  if (show_intro) {
+    platform_.messages.inform(text::kInformationTitle, text::kStartupAdvice);
+    platform_.shell.open(store_.home_page_address());
+  }
+  const StoreResult written = store_.write_builtins();
+  if (!written.ok) prompt(written.error);
+  view_.set_games(store_.list_games());
+  view_.show_local_page(store_.ad_page_path());
+  if (!speech_startup()) {
+    platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kEngineDownloadAddress);
+  }
+}
+
+bool MainController::speech_startup() {
+  state_.rule_active = false;
+  state_.grammar_loaded = false;
+  if (!recognizer_ || !recognizer_->create_context().ok) return false;
+  const std::vector<std::string> names = recognizer_->recognizer_names();
+  view_.set_recognizers(names);
+  if (names.empty()) return false;
+  if (!recognizer_->init_grammar().ok) return false;
+  if (!recognizer_->add_event_interest(SpeechEvent::Recognition).ok) return false;
+  if (!recognizer_->add_event_interest(SpeechEvent::FalseRecognition).ok) return false;
+  recognizer_->set_listener(this);
+  return true;
+}
+
+// ---- choosing a game --------------------------------------------------------
+
+void MainController::choose_game(int row) {
+  const std::string game = view_.game_at(row);
+  if (game == state_.current_game) return;
+  view_.clear_phrases();
+  if (refuse_non_chinese_on_choose()) return;
+  load_game(game);
+}
+
+bool MainController::refuse_non_chinese_on_choose() {
+  if (is_chinese_recognizer(view_.shown_recognizer())) return false;
+  bool any_chinese = false;
+  for (const std::string& name : view_.recognizers()) any_chinese = any_chinese || is_chinese_recognizer(name);
+  prompt(any_chinese ? text::kChooseChineseEngine : text::kNoChineseEngineAtAll);
+  return true;
+}
+
+void MainController::load_game(const std::string& game) {
+  const VocabularyRead read = store_.read(game);
+  if (!read.ok) {
+    prompt(read.error);
+    return;
+  }
+  if (read.had_invalid_bytes) {
+    prompt("词汇文件" + store_.path_of(game) + "里有不能识别的字符，已显示为\xEF\xBF\xBD；下次保存时会写成“?”。");
+  }
+  state_.vocab_text = read.text;
+  for (const VocabEntry& entry : list_entries(state_.vocab_text)) view_.add_phrase(list_item(entry));
+  state_.current_game = game;
+  view_.set_status(std::string(text::kStatusBefore) + game + text::kStatusAfter);
+  state_.grammar_loaded = load_grammar(game);
+  if (!state_.grammar_loaded) platform_.messages.inform(text::kAppTitle, text::kLoadFailed);
+}
+
+// Loads the game's file into the recogniser, inactive unless rules are active;
+// reports phrases the engine cannot listen for.
+bool MainController::load_grammar(const std::string& game) {
+  if (!recognizer_) return false;
+  const GrammarLoad load = recognizer_->load_grammar(store_.path_of(game));
+  if (!load.status.ok) return false;
+  if (!recognizer_->set_rules_active(false).ok) return false;
+  if (state_.rule_active && !recognizer_->set_rules_active(true).ok) return false;
+  if (!load.unsupported_phrases.empty()) {
+    prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\n" + joined_lines(load.unsupported_phrases));
+  }
+  return true;
+}
+
+std::optional<std::string> MainController::selected_game() const {
+  const std::optional<int> row = view_.selected_game_row();
+  if (!row) return std::nullopt;
+  return view_.game_at(*row);
+}
+
+// ---- voice commands and test mode -------------------------------------------
+
+void MainController::toggle_voice_commands() {
+  if (!is_chinese_recognizer(view_.shown_recognizer())) {
+    prompt(text::kMustUseChineseEngine);
+    return;
+  }
+  if (!view_.selected_game_row()) {
+    prompt(text::kChooseGame);
+    return;
+  }
+  switch_voice_controls();
+  if (!state_.grammar_loaded) return;
+  if (!state_.rule_active) {
+    state_.test_mode = false;
+    if (!recognizer_->set_rules_active(true).ok) {
+      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
+      return;
+    }
+    state_.rule_active = true;
+    view_.set_enabled(Control::SREngines, false);
+  } else {
+    if (!recognizer_->set_rules_active(false).ok) {
+      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
+      return;
+    }
+    state_.rule_active = false;
+    view_.set_enabled(Control::SREngines, true);
+  }
+}
+
+void MainController::switch_voice_controls() {
+  const bool idle = view_.is_enabled(Control::Command1);
+  for (Control c : {Control::Command1, Control::Command4, Control::Command6, Control::Command3, Control::List2}) {
+    view_.set_enabled(c, !idle);
+  }
+  view_.set_start_caption(idle ? text::kStartCaptionRunning : text::kStartCaptionIdle);
+}
+
+void MainController::toggle_test_mode() {
+  if (!view_.selected_game_row()) {
+    prompt(text::kChooseGame);
+    return;
+  }
+  if (!state_.grammar_loaded) return;
+  const bool starting = !state_.rule_active;
+  if (starting) prompt(text::kTestAdvice);
+  if (!recognizer_->set_rules_active(starting).ok) {
+    platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
+    return;
+  }
+  state_.rule_active = starting;
+  set_test_controls(starting);
+  state_.test_mode = starting;
+}
+
+void MainController::set_test_controls(bool testing) {
+  view_.set_test_caption(testing ? text::kTestCaptionRunning : text::kTestCaptionIdle);
+  for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Command4, Control::Command5,
+                    Control::List2}) {
+    view_.set_enabled(c, !testing);
+  }
+  view_.set_feedback_visible(testing);
+  view_.set_enabled(Control::SREngines, !testing);
+}
+
+void MainController::on_recognition(const std::string& text) {
+  ++runs_in_progress_;
+  dispatcher_.on_recognition(text);
+  --runs_in_progress_;
+  if (audio_finished_ && runs_in_progress_ == 0 && on_audio_finished_) on_audio_finished_();
+}
+
+void MainController::on_false_recognition() { view_.set_feedback_text(text::kNotRecognised); }
+
+void MainController::show_heard(const std::string& phrase) { view_.set_feedback_text(phrase); }
+
+void MainController::on_feedback_timer() {
+  view_.set_feedback_text("");
+  view_.stop_feedback_timer();
+}
+
+void MainController::on_audio_finished() {
+  audio_finished_ = true;
+  if (runs_in_progress_ == 0 && on_audio_finished_) on_audio_finished_();
+}
+
+// ---- editing phrases -------------------------------------------------------
+
+std::optional<std::string> MainController::refusal_for_new_entry(const std::string& phrase,
+                                                                 const std::string& action) const {
+  if (const std::string c = first_forbidden(phrase, "()\"<&"); !c.empty()) {
+    return "发音词汇里不能有字符“" + c + "”，请去掉它再添加。";
+  }
+  if (const std::string c = first_forbidden(action, "\"<&"); !c.empty()) {
+    return "快捷键里不能有字符“" + c + "”，请去掉它再添加。";
+  }
+  if (const std::string c = store_.first_unencodable(phrase + action); !c.empty()) {
+    return "字符“" + c + "”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。";
+  }
+  return std::nullopt;
+}
+
+void MainController::add_phrase() {
+  const std::string phrase = view_.phrase_text();
+  const std::string action = view_.action_text();
+  if (phrase.empty()) return prompt(text::kEnterPhrase);
+  if (action.empty()) return prompt(text::kEnterAction);
+  for (const std::string& item : view_.phrases()) {
+    if (parse_list_item(item).phrase == phrase) return prompt(text::kDuplicatePhrase);
+  }
+  const std::optional<std::string> game = selected_game();
+  if (!game) return prompt(kNoGameForEdit);
+  if (auto refusal = refusal_for_new_entry(phrase, action)) return prompt(*refusal);
+  const std::string new_text = insert_entry(state_.vocab_text, phrase, action);
+  const StoreResult written = store_.write(*game, new_text);
+  if (!written.ok) return prompt(written.error);
+  state_.vocab_text = new_text;
+  view_.add_phrase(list_item({phrase, action}));
+  state_.grammar_loaded = load_grammar(*game);
+  if (!state_.grammar_loaded) platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
+}
+
+void MainController::delete_phrase() {
+  const std::optional<int> row = view_.selected_phrase_row();
+  if (!row) return prompt(text::kSelectPhraseToDelete);
+  const std::optional<std::string> game = selected_game();
+  if (!game) return prompt(kNoGameForEdit);
+  const std::string phrase = parse_list_item(view_.phrases().at(static_cast<std::size_t>(*row))).phrase;
+  const std::string new_text = remove_entry(state_.vocab_text, phrase);
+  if (new_text == state_.vocab_text) return prompt(kPhraseNotInFile);
+  const StoreResult written = store_.write(*game, new_text);
+  if (!written.ok) return prompt(written.error);
+  state_.vocab_text = new_text;
+  view_.remove_phrase_row(*row);
+}
+
+void MainController::select_phrase(int row) {
+  const std::vector<std::string> items = view_.phrases();
+  if (row < 0 || row >= static_cast<int>(items.size())) return;
+  const VocabEntry entry = parse_list_item(items[static_cast<std::size_t>(row)]);
+  view_.set_phrase_text(entry.phrase);
+  view_.set_action_text(entry.action);
+}
+
+// ---- games ----------------------------------------------------------------
+
+void MainController::add_game() {
+  std::string name = view_.game_name_text();
+  const std::size_t first = name.find_first_not_of(" \t");
+  name = first == std::string::npos ? std::string() : name.substr(first, name.find_last_not_of(" \t") - first + 1);
+  if (name.empty()) return prompt(text::kEnterGameName);
+  const CreateGameResult created = store_.create_game(name);
+  if (created.outcome == GameCreation::Refused) return prompt(created.error);
+  int row = -1;
+  for (int i = 0; i < view_.game_count(); ++i) {
+    if (view_.game_at(i) == name) row = i;
+  }
+  if (row < 0) {
+    view_.add_game(name);
+    row = view_.game_count() - 1;
+  }
+  if (created.outcome == GameCreation::Exists) prompt(kGameExists);
+  // While voice commands run the game list is locked: the game waits there.
+  if (!view_.is_enabled(Control::List2)) return;
+  view_.select_game_row(row);
+  // A game added again under a deleted game's name must load although its
+  // name is still the current one.
+  if (state_.current_game == name) state_.current_game.clear();
+  choose_game(row);
+}
+
+void MainController::delete_game() {
+  const std::optional<int> row = view_.selected_game_row();
+  if (!row) return;
+  if (!platform_.messages.ask_yes_no(text::kPromptTitle, text::kConfirmDeleteGame)) return;
+  const StoreResult deleted = store_.delete_game(view_.game_at(*row));
+  if (!deleted.ok) return prompt(deleted.error);
+  state_.vocab_text.clear();
+  view_.remove_game_row(*row);
+  view_.clear_phrases();
+}
+
+void MainController::open_home_page() { platform_.shell.open(store_.home_page_address()); }
+
+void MainController::open_second_page() { platform_.shell.open(store_.second_page_address()); }
+
+}  // namespace quillon

@@ -1,0 +1,80 @@
+#pragma once
+
+// The main window's behaviour without its widgets: start-up, choosing a game,
+// voice commands, test mode, and editing phrases and games. Every handler runs
+// on the GUI thread; no failure leaves a handler.
+
+#include <functional>
+#include <string>
+
+#include "commands/dispatcher.h"
+#include "core/main_view.h"
+#include "core/vocabulary_store.h"
+#include "speech/recognizer.h"
+
+namespace quillon {
+
+struct WindowState {
+  bool rule_active = false;
+  bool grammar_loaded = false;
+  bool test_mode = false;
+  std::string vocab_text;
+  std::string current_game;
+};
+
+// True when the name contains "chinese" (any case) or "中文".
+bool is_chinese_recognizer(const std::string& name);
+
+class MainController : public RecognitionListener, public FeedbackTarget {
+ public:
+  // `recognizer` may be null: no speech engine is installed.
+  MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform);
+
+  void start_up(bool show_intro);
+  void choose_game(int row);     // List2_Click
+  void toggle_voice_commands();  // Command5_Click
+  void toggle_test_mode();       // Command6_Click
+  void on_feedback_timer();      // Timer1_Timer
+  void add_phrase();             // Command1_Click
+  void delete_phrase();          // Command4_Click
+  void select_phrase(int row);   // List1_Click
+  void add_game();               // Command2_Click
+  void delete_game();            // Command3_Click
+  void open_home_page();         // Image1, Image7, after help
+  void open_second_page();       // Image6
+
+  // Called once the audio file given on the command line has been heard and
+  // every run it started has ended.
+  void set_on_audio_finished(std::function<void()> done) { on_audio_finished_ = std::move(done); }
+
+  void on_recognition(const std::string& text) override;
+  void on_false_recognition() override;
+  void on_audio_finished() override;
+  void show_heard(const std::string& phrase) override;
+
+  const WindowState& state() const { return state_; }
+
+ private:
+  bool speech_startup();
+  void load_game(const std::string& game);
+  bool load_grammar(const std::string& game);
+  bool refuse_non_chinese_on_choose();
+  std::optional<std::string> selected_game() const;
+  std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
+  void switch_voice_controls();
+  void set_test_controls(bool testing);
+  void prompt(const std::string& text);
+
+  MainView& view_;
+  Recognizer* recognizer_;
+  VocabularyStore& store_;
+  Platform platform_;
+  WindowState state_;
+  Executor executor_;
+  Dispatcher dispatcher_;
+  int runs_in_progress_ = 0;
+  bool audio_finished_ = false;
+  std::function<void()> on_audio_finished_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,66 @@
+#pragma once
+
+// The program's own fixed texts: captions and messages shown to the user.
+
+namespace quillon::text {
+
+inline constexpr const char* kAppTitle = "Quillon";
+inline constexpr const char* kWindowCaption = "Quillon8.0版";
+inline constexpr const char* kPromptTitle = "提示";
+inline constexpr const char* kInformationTitle = "Information";
+
+inline constexpr const char* kStartupAdvice =
+    "最好进行语音训练，如果你普通话很标准，也可不必进行语音训练，但必\r\n"
+    "须按照下面的提示配置麦克风。\r\n"
+    "打开“控制面板”，双击“语音”图标。在“语音识别”页下，先确保\r\n"
+    "“语言”下拉列表里是中文识别引擎，即\r\n"
+    "“Microsoft Simplified Chinese Recgnizer”或者\r\n"
+    "“Microsoft 中文(简体) 识别器”，如果不是，请点击下拉列表选择\r\n"
+    "中文识别引擎。然后点击“配置麦克风”按钮，按照提示一步一步完成麦\r\n"
+    "克风配置。再点击“训练配置文件”按钮，按照提示一步一步完成语音训\r\n"
+    "练，训练的过程就是让你念一大段文字，这样语音识别引擎就可以更准确\r\n"
+    "的识别你的声音。哦，不要忘了打开你的麦克风。";
+
+inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
+// Where a user gets the speech model Quillon listens with.
+inline constexpr const char* kEngineDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
+
+inline constexpr const char* kNoChineseEngineAtAll =
+    "没有安装中文语音包！或者没有安装中文语音识别引擎！具体安装方法请点击“帮助”按钮！";
+inline constexpr const char* kChooseChineseEngine =
+    "必须使用中文识别引擎，请修改成中文识别引擎！请在控制面板的语音项下修改！";
+inline constexpr const char* kMustUseChineseEngine = "必须使用中文识别引擎，请修改成中文识别引擎！";
+inline constexpr const char* kLoadFailed =
+    "出现错误，可能是以下一种原因造成：１．无效的语音词汇文件！２．没有安装语音识别引擎！３．没有安装中文语音包！详细的"
+    "下载安装方法请看帮助！";
+inline constexpr const char* kChooseGame = "请选择一个游戏!";
+inline constexpr const char* kActivationFailed = "没有激活语音词汇文件，可能是声音设备被其他程序使用！";
+inline constexpr const char* kStatusBefore = "当前打开";
+inline constexpr const char* kStatusAfter = "的语音词汇！";
+
+inline constexpr const char* kStartCaptionDesign = "打开这个游戏的语音命令开始玩游戏";
+inline constexpr const char* kStartCaptionRunning = "停止这个游戏的语音命令";
+inline constexpr const char* kStartCaptionIdle = "开始这个游戏的语音命令";
+inline constexpr const char* kTestCaptionIdle = "开始测试游戏词汇";
+inline constexpr const char* kTestCaptionRunning = "停止测试游戏词汇";
+inline constexpr const char* kNotRecognised = "没有识别重新念";
+
+inline constexpr const char* kTestAdvice =
+    "在每个游戏第一次使用语音快捷键前，\r\n"
+    "最好把对应的语音词汇念一遍，\r\n"
+    "直到每个词都被正确识别，\r\n"
+    "如被正确识别在文本框中会出现对应的文字，\r\n"
+    "如果遇到不能识别，\r\n"
+    "或者两个词的发音相近，\r\n"
+    "应该修改成其他词汇。";
+
+// Phrase editing and game management.
+inline constexpr const char* kEnterPhrase = "请添加你想读的中文词汇";
+inline constexpr const char* kEnterAction = "请添加中文词汇对应的快捷键";
+inline constexpr const char* kDuplicatePhrase = "请添加新的词汇，这个词汇已经有了！";
+inline constexpr const char* kInvalidAfterEdit = "无效的语音词汇文件！用户不能直接修改语音词汇文件！";
+inline constexpr const char* kSelectPhraseToDelete = "选中你要删除的语音快捷键";
+inline constexpr const char* kEnterGameName = "请填入游戏名字！";
+inline constexpr const char* kConfirmDeleteGame = "确实要删除这个游戏的语音词汇文件吗？";
+
+}  // namespace quillon::text

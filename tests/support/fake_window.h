@@ -1,0 +1,180 @@
+#pragma once
+
+// Fakes of the main window's widgets, the program folder and the recogniser,
+// writing into the same transcript as the recording platform so that tests can
+// check the order of everything the window logic does.
+
+#include <map>
+#include <set>
+
+#include "core/main_view.h"
+#include "core/vocabulary_store.h"
+#include "speech/recognizer.h"
+#include "support/recording_platform.h"
+
+namespace quillon::testing {
+
+class FakeView : public MainView {
+ public:
+  explicit FakeView(std::vector<std::string>& log) : log_(log) {}
+
+  std::vector<std::string> games_list, phrase_list, recognizer_list;
+  std::optional<int> game_row, phrase_row;
+  int shown_recognizer_row = 0;
+  std::string phrase, action, game_name, status, start_caption = "打开这个游戏的语音命令开始玩游戏",
+                                                 test_caption = "开始测试游戏词汇", feedback, page;
+  bool feedback_visible = false;
+  bool timer_running = true;
+  std::map<Control, bool> enabled;
+
+  void set_games(const std::vector<std::string>& games) override {
+    games_list = games;
+    log_.push_back("games " + std::to_string(games.size()));
+  }
+  void add_game(const std::string& game) override { games_list.push_back(game); }
+  std::optional<int> selected_game_row() const override { return game_row; }
+  std::string game_at(int row) const override { return games_list.at(static_cast<std::size_t>(row)); }
+  int game_count() const override { return static_cast<int>(games_list.size()); }
+  void select_game_row(int row) override { game_row = row; }
+  void remove_game_row(int row) override {
+    games_list.erase(games_list.begin() + row);
+    game_row.reset();
+  }
+  void clear_phrases() override {
+    phrase_list.clear();
+    phrase_row.reset();
+  }
+  void add_phrase(const std::string& item) override { phrase_list.push_back(item); }
+  std::vector<std::string> phrases() const override { return phrase_list; }
+  std::optional<int> selected_phrase_row() const override { return phrase_row; }
+  void remove_phrase_row(int row) override {
+    phrase_list.erase(phrase_list.begin() + row);
+    phrase_row.reset();
+  }
+  void set_recognizers(const std::vector<std::string>& names) override {
+    recognizer_list = names;
+    shown_recognizer_row = 0;
+  }
+  std::string shown_recognizer() const override {
+    return recognizer_list.empty() ? "" : recognizer_list.at(static_cast<std::size_t>(shown_recognizer_row));
+  }
+  std::vector<std::string> recognizers() const override { return recognizer_list; }
+  std::string phrase_text() const override { return phrase; }
+  std::string action_text() const override { return action; }
+  std::string game_name_text() const override { return game_name; }
+  void set_phrase_text(const std::string& text) override { phrase = text; }
+  void set_action_text(const std::string& text) override { action = text; }
+  void set_status(const std::string& text) override { status = text; }
+  void set_start_caption(const std::string& text) override { start_caption = text; }
+  void set_test_caption(const std::string& text) override { test_caption = text; }
+  void set_enabled(Control control, bool on) override { enabled[control] = on; }
+  bool is_enabled(Control control) const override {
+    const auto found = enabled.find(control);
+    return found == enabled.end() || found->second;
+  }
+  void set_feedback_visible(bool visible) override { feedback_visible = visible; }
+  void set_feedback_text(const std::string& text) override {
+    feedback = text;
+    timer_running = true;
+  }
+  std::string feedback_text() const override { return feedback; }
+  void stop_feedback_timer() override { timer_running = false; }
+  void show_local_page(const std::string& path) override {
+    page = path;
+    log_.push_back("page " + path);
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// An in-memory program folder.
+class FakeStore : public VocabularyStore {
+ public:
+  std::map<std::string, std::string> files;  // game → UTF-8 text as stored
+  std::set<std::string> broken_reads, failing_writes, undeletable;
+  bool builtins_written = false;
+
+  std::string path_of(const std::string& game) const override { return "/games/" + game + ".xml"; }
+  std::vector<std::string> list_games() const override {
+    std::vector<std::string> names;
+    for (const auto& [name, text] : files) names.push_back(name);
+    return names;
+  }
+  StoreResult write_builtins() override {
+    builtins_written = true;
+    return {};
+  }
+  std::string home_page_address() const override { return "file:///games/quillon.htm"; }
+  std::string second_page_address() const override { return "file:///games/more.htm"; }
+  std::string ad_page_path() const override { return "/games/ad1.htm"; }
+  VocabularyRead read(const std::string& game) const override {
+    const auto found = files.find(game);
+    if (found == files.end() || broken_reads.count(game)) return {false, "", false, "cannot read " + game};
+    return {true, found->second, false, ""};
+  }
+  StoreResult write(const std::string& game, const std::string& text) override {
+    if (failing_writes.count(game)) return {false, "cannot write " + game};
+    files[game] = text + "\r\n";
+    return {};
+  }
+  std::string first_unencodable(const std::string& text) const override {
+    const std::size_t at = text.find("\xF0");  // four-byte UTF-8: outside GBK
+    return at == std::string::npos ? "" : text.substr(at, 4);
+  }
+  CreateGameResult create_game(const std::string& name) override {
+    if (name.find('/') != std::string::npos) return {GameCreation::Refused, "bad name"};
+    if (files.count(name)) return {GameCreation::Exists, ""};
+    files[name] = kEmptyGame;
+    return {};
+  }
+  StoreResult delete_game(const std::string& game) override {
+    if (undeletable.count(game)) return {false, "cannot delete " + game};
+    files.erase(game);
+    return {};
+  }
+
+  static constexpr const char* kEmptyGame =
+      "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
+      "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
+      "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n"
+      "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+};
+
+// A recogniser whose calls can be made to fail one by one.
+class FakeRecognizer : public Recognizer {
+ public:
+  explicit FakeRecognizer(std::vector<std::string>& log) : log_(log) {}
+
+  std::vector<std::string> names{"Quillon 测试 中文识别器"};
+  std::set<std::string> failing;  // "context", "grammar", "interest", "load", "activate", "deactivate"
+  std::vector<std::string> unsupported;
+  bool active = false;
+  std::string loaded;
+  RecognitionListener* listener = nullptr;
+
+  SpeechStatus create_context() override { return step("context"); }
+  std::vector<std::string> recognizer_names() const override { return names; }
+  SpeechStatus init_grammar() override { return step("grammar"); }
+  SpeechStatus add_event_interest(SpeechEvent) override { return step("interest"); }
+  GrammarLoad load_grammar(const std::string& path) override {
+    GrammarLoad load{step("load"), unsupported};
+    if (load.status.ok) loaded = path;
+    return load;
+  }
+  SpeechStatus set_rules_active(bool on) override {
+    const SpeechStatus status = step(on ? "activate" : "deactivate");
+    if (status.ok) active = on;
+    return status;
+  }
+  void set_listener(RecognitionListener* l) override { listener = l; }
+
+ private:
+  SpeechStatus step(const std::string& what) {
+    log_.push_back("speech " + what);
+    return failing.count(what) ? SpeechStatus::failure(what + " failed") : SpeechStatus::success();
+  }
+  std::vector<std::string>& log_;
+};
+
+}  // namespace quillon::testing

@@ -1,0 +1,493 @@
+// The main window's behaviour against fakes of its widgets, folder, recogniser
+// and desktop: start-up order, choosing games, voice commands, test mode, and
+// editing phrases and games.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/main_controller.h"
+#include "core/texts.h"
+#include "support/fake_window.h"
+
+namespace quillon {
+namespace {
+
+using testing::FakeRecognizer;
+using testing::FakeStore;
+using testing::FakeView;
+using Log = std::vector<std::string>;
+
+std::string entry(const std::string& action, const std::string& phrase) {
+  return "<P VALSTR=\"" + action + "\">+" + phrase + "</P>\r\n";
+}
+
+std::string vocabulary(const std::string& entries) {
+  std::string text = FakeStore::kEmptyGame;
+  return text.replace(text.find("</L>"), 0, entries);
+}
+
+struct Window {
+  testing::RecordingPlatform desktop;
+  FakeView view{desktop.log};
+  FakeStore store;
+  FakeRecognizer recognizer{desktop.log};
+  MainController controller{view, &recognizer, store, desktop.platform()};
+
+  Window() {
+    store.files["帝国时代2"] = vocabulary(entry("Ctrl+V", "城堡") + entry("3*MRBC", "三号部队过来"));
+    store.files["Windows"] = vocabulary(entry("Alt+F4", "关闭程序"));
+  }
+  // Starts without the advice message and chooses `game`; clears the log.
+  void open(const std::string& game) {
+    controller.start_up(false);
+    choose(game);
+    desktop.log.clear();
+  }
+  void choose(const std::string& game) {
+    const auto found = std::find(view.games_list.begin(), view.games_list.end(), game);
+    view.game_row = static_cast<int>(found - view.games_list.begin());
+    controller.choose_game(*view.game_row);
+  }
+  bool logged(const std::string& line) const {
+    return std::find(desktop.log.begin(), desktop.log.end(), line) != desktop.log.end();
+  }
+};
+
+std::string prompt(const std::string& text) { return std::string("message 提示 ") + text; }
+std::string app_message(const std::string& text) { return std::string("message Quillon ") + text; }
+
+TEST(StartUp, RunsItsStepsInOrder) {
+  Window w;
+  w.controller.start_up(true);
+  EXPECT_EQ(w.desktop.log, (Log{std::string("message Information ") + text::kStartupAdvice,
+                                "open file:///games/quillon.htm", "games 2", "page /games/ad1.htm", "speech context",
+                                "speech grammar", "speech interest", "speech interest"}));
+  EXPECT_TRUE(w.store.builtins_written);
+  EXPECT_EQ(w.view.recognizer_list, w.recognizer.names);
+  EXPECT_FALSE(w.view.game_row.has_value());
+  EXPECT_EQ(w.recognizer.listener, &w.controller);
+}
+
+TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
+  const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kEngineDownloadAddress;
+  for (const char* failing : {"context", "grammar", "interest"}) {
+    Window w;
+    w.recognizer.failing = {failing};
+    w.controller.start_up(false);
+    EXPECT_EQ(w.desktop.log.back(), warning) << failing;
+    EXPECT_EQ(w.view.games_list.size(), 2u);
+  }
+  Window none;
+  none.recognizer.names.clear();
+  none.controller.start_up(false);
+  EXPECT_EQ(none.desktop.log.back(), warning);
+
+  testing::RecordingPlatform desktop;
+  FakeView view{desktop.log};
+  FakeStore store;
+  MainController without_engine{view, nullptr, store, desktop.platform()};
+  without_engine.start_up(false);
+  EXPECT_EQ(desktop.log.back(), warning);
+}
+
+TEST(ChooseGame, ListsPhrasesNamesTheGameAndLoadsItInactive) {
+  Window w;
+  w.open("帝国时代2");
+  EXPECT_EQ(w.view.phrase_list, (Log{"城堡(Ctrl+V)", "三号部队过来(3*MRBC)"}));
+  EXPECT_EQ(w.view.status, "当前打开帝国时代2的语音词汇！");
+  EXPECT_EQ(w.recognizer.loaded, "/games/帝国时代2.xml");
+  EXPECT_FALSE(w.recognizer.active);
+  EXPECT_TRUE(w.controller.state().grammar_loaded);
+  EXPECT_EQ(w.controller.state().current_game, "帝国时代2");
+}
+
+TEST(ChooseGame, TheCurrentGameAgainDoesNothingEvenAfterAFailedLoad) {
+  Window w;
+  w.recognizer.failing = {"load"};
+  w.open("Windows");
+  w.recognizer.failing.clear();
+  w.choose("Windows");
+  EXPECT_TRUE(w.desktop.log.empty());
+  EXPECT_FALSE(w.controller.state().grammar_loaded);
+}
+
+TEST(ChooseGame, RefusesWithoutAChineseRecogniserShownAndKeepsThePreviousGame) {
+  struct Row {
+    std::vector<std::string> names;
+    const char* message;
+  };
+  const Row rows[] = {
+      {{"English Recognizer", "Microsoft Chinese Recognizer"}, text::kChooseChineseEngine},
+      {{"English Recognizer", "Another One"}, text::kNoChineseEngineAtAll},
+  };
+  for (const Row& row : rows) {
+    Window w;
+    w.open("Windows");
+    w.view.recognizer_list = row.names;
+    w.choose("帝国时代2");
+    EXPECT_EQ(w.desktop.log, Log{prompt(row.message)});
+    EXPECT_TRUE(w.view.phrase_list.empty());
+    EXPECT_EQ(w.controller.state().current_game, "Windows");
+    EXPECT_EQ(w.view.status, "当前打开Windows的语音词汇！");
+  }
+}
+
+TEST(ChooseGame, AFailedLoadKeepsTheNewGamesTextAndSaysSo) {
+  Window w;
+  w.controller.start_up(false);
+  w.recognizer.failing = {"load"};
+  w.choose("帝国时代2");
+  EXPECT_EQ(w.desktop.log.back(), app_message(text::kLoadFailed));
+  EXPECT_FALSE(w.controller.state().grammar_loaded);
+  EXPECT_EQ(w.controller.state().current_game, "帝国时代2");
+  EXPECT_EQ(w.view.phrase_list.size(), 2u);
+}
+
+TEST(ChooseGame, TellsWhichPhrasesTheEngineCannotListenFor) {
+  Window w;
+  w.recognizer.unsupported = {"Abc", "ＸＹ"};
+  w.open("Windows");
+  w.recognizer.unsupported = {"Abc"};
+  w.choose("帝国时代2");
+  EXPECT_EQ(w.desktop.log.back(), prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\nAbc"));
+  EXPECT_TRUE(w.controller.state().grammar_loaded);
+}
+
+TEST(ChooseGame, AnUnreadableFileIsReportedAndCanBeRetried) {
+  Window w;
+  w.controller.start_up(false);
+  w.store.broken_reads = {"Windows"};
+  w.choose("Windows");
+  EXPECT_EQ(w.desktop.log.back(), prompt("cannot read Windows"));
+  EXPECT_EQ(w.controller.state().current_game, "");
+  w.store.broken_reads.clear();
+  w.choose("Windows");
+  EXPECT_EQ(w.controller.state().current_game, "Windows");
+}
+
+TEST(VoiceCommands, RefusalsChangeNothing) {
+  Window w;
+  w.open("Windows");
+  w.view.recognizer_list = {"English"};
+  w.controller.toggle_voice_commands();
+  EXPECT_EQ(w.desktop.log, Log{prompt(text::kMustUseChineseEngine)});
+  w.view.recognizer_list = {"中文"};
+  w.view.game_row.reset();
+  w.desktop.log.clear();
+  w.controller.toggle_voice_commands();
+  EXPECT_EQ(w.desktop.log, Log{prompt(text::kChooseGame)});
+  EXPECT_EQ(w.view.start_caption, text::kStartCaptionDesign);
+  EXPECT_FALSE(w.controller.state().rule_active);
+}
+
+TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
+  Window w;
+  w.open("帝国时代2");
+  w.controller.toggle_voice_commands();
+  EXPECT_TRUE(w.controller.state().rule_active);
+  EXPECT_TRUE(w.recognizer.active);
+  EXPECT_EQ(w.view.start_caption, text::kStartCaptionRunning);
+  for (Control c : {Control::Command1, Control::Command3, Control::Command4, Control::Command6, Control::List2,
+                    Control::SREngines}) {
+    EXPECT_FALSE(w.view.is_enabled(c));
+  }
+  EXPECT_TRUE(w.view.is_enabled(Control::Command2));
+
+  w.controller.on_recognition("城堡");
+  w.controller.on_recognition("三号部队过来");
+  EXPECT_EQ(w.desktop.log, (Log{"speech activate", "down Ctrl", "down V", "up Ctrl", "up V", "down 3", "up 3",
+                                "wait 0.5", "right click", "wait 0.5"}));
+
+  w.controller.toggle_voice_commands();
+  EXPECT_FALSE(w.controller.state().rule_active);
+  EXPECT_EQ(w.view.start_caption, text::kStartCaptionIdle);
+  for (Control c : {Control::Command1, Control::Command3, Control::Command4, Control::Command6, Control::List2,
+                    Control::SREngines}) {
+    EXPECT_TRUE(w.view.is_enabled(c));
+  }
+}
+
+TEST(VoiceCommands, WithoutALoadedGrammarOnlyTheControlsSwitch) {
+  Window w;
+  w.recognizer.failing = {"load"};
+  w.open("Windows");
+  w.controller.toggle_voice_commands();
+  EXPECT_EQ(w.view.start_caption, text::kStartCaptionRunning);
+  EXPECT_FALSE(w.controller.state().rule_active);
+  EXPECT_TRUE(w.desktop.log.empty());
+}
+
+TEST(VoiceCommands, AFailedActivationKeepsTheSwitchedControlsAndRetriesNextTime) {
+  Window w;
+  w.open("Windows");
+  w.recognizer.failing = {"activate"};
+  w.controller.toggle_voice_commands();
+  EXPECT_EQ(w.desktop.log, (Log{"speech activate", app_message(text::kActivationFailed)}));
+  EXPECT_EQ(w.view.start_caption, text::kStartCaptionRunning);
+  EXPECT_FALSE(w.controller.state().rule_active);
+  w.recognizer.failing.clear();
+  w.controller.toggle_voice_commands();
+  EXPECT_EQ(w.view.start_caption, text::kStartCaptionIdle);
+  EXPECT_TRUE(w.controller.state().rule_active);
+}
+
+TEST(TestMode, ShowsTheAdviceBeforeActivatingThenOnlyShowsPhrases) {
+  Window w;
+  w.open("帝国时代2");
+  w.controller.toggle_test_mode();
+  EXPECT_EQ(w.desktop.log, (Log{prompt(text::kTestAdvice), "speech activate"}));
+  EXPECT_TRUE(w.controller.state().test_mode);
+  EXPECT_TRUE(w.view.feedback_visible);
+  EXPECT_EQ(w.view.test_caption, text::kTestCaptionRunning);
+  for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Command4, Control::Command5,
+                    Control::List2, Control::SREngines}) {
+    EXPECT_FALSE(w.view.is_enabled(c));
+  }
+  w.desktop.log.clear();
+  w.controller.on_recognition("城堡");
+  EXPECT_EQ(w.view.feedback, "城堡");
+  w.controller.on_false_recognition();
+  EXPECT_EQ(w.view.feedback, text::kNotRecognised);
+  EXPECT_TRUE(w.desktop.log.empty());
+  w.controller.on_feedback_timer();
+  EXPECT_EQ(w.view.feedback, "");
+  EXPECT_FALSE(w.view.timer_running);
+
+  w.controller.toggle_test_mode();
+  EXPECT_FALSE(w.controller.state().test_mode);
+  EXPECT_FALSE(w.controller.state().rule_active);
+  EXPECT_FALSE(w.view.feedback_visible);
+  EXPECT_EQ(w.view.test_caption, text::kTestCaptionIdle);
+  EXPECT_TRUE(w.view.is_enabled(Control::Command5));
+}
+
+TEST(TestMode, RefusalsAndPlatformFailuresLeaveEverythingAsItWas) {
+  Window w;
+  w.open("Windows");
+  w.view.game_row.reset();
+  w.controller.toggle_test_mode();
+  EXPECT_EQ(w.desktop.log, Log{prompt(text::kChooseGame)});
+
+  Window unloaded;
+  unloaded.recognizer.failing = {"load"};
+  unloaded.open("Windows");
+  unloaded.controller.toggle_test_mode();
+  EXPECT_TRUE(unloaded.desktop.log.empty());
+
+  Window failing;
+  failing.open("Windows");
+  failing.recognizer.failing = {"activate"};
+  failing.controller.toggle_test_mode();
+  EXPECT_EQ(failing.desktop.log.back(), app_message(text::kActivationFailed));
+  EXPECT_FALSE(failing.controller.state().test_mode);
+  EXPECT_FALSE(failing.view.feedback_visible);
+  EXPECT_EQ(failing.view.test_caption, text::kTestCaptionIdle);
+}
+
+struct AddCase {
+  const char* what;
+  std::string phrase, action;
+  std::string message;  // empty: added
+};
+
+TEST(AddPhrase, RefusesBadInputBeforeAnythingIsWritten) {
+  const AddCase cases[] = {
+      {"empty phrase", "", "A", prompt(text::kEnterPhrase)},
+      {"empty action", "攻击", "", prompt(text::kEnterAction)},
+      {"duplicate", "城堡", "Ctrl+X", prompt(text::kDuplicatePhrase)},
+      {"parenthesis", "城(堡", "A", prompt("发音词汇里不能有字符“(”，请去掉它再添加。")},
+      {"quote in action", "新", "Write[\"]", prompt("快捷键里不能有字符“\"”，请去掉它再添加。")},
+      {"less-than", "新<", "A", prompt("发音词汇里不能有字符“<”，请去掉它再添加。")},
+      {"ampersand", "新", "A&B", prompt("快捷键里不能有字符“&”，请去掉它再添加。")},
+      {"outside GBK", "新\xF0\x9F\x98\x80", "A",
+       prompt("字符“\xF0\x9F\x98\x80”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。")},
+  };
+  for (const AddCase& c : cases) {
+    Window w;
+    w.open("帝国时代2");
+    const std::string before = w.store.files["帝国时代2"];
+    w.view.phrase = c.phrase;
+    w.view.action = c.action;
+    w.controller.add_phrase();
+    EXPECT_EQ(w.desktop.log, Log{c.message}) << c.what;
+    EXPECT_EQ(w.store.files["帝国时代2"], before) << c.what;
+    EXPECT_EQ(w.view.phrase_list.size(), 2u) << c.what;
+  }
+}
+
+TEST(AddPhrase, WritesTheEntryListsItAndReloadsTheFile) {
+  Window w;
+  w.open("帝国时代2");
+  w.view.phrase = "城堡 ";
+  w.view.action = "Ctrl+C";
+  w.controller.add_phrase();
+  const std::string expected =
+      vocabulary(entry("Ctrl+V", "城堡") + entry("3*MRBC", "三号部队过来") + entry("Ctrl+C", "城堡 "));
+  EXPECT_EQ(w.store.files["帝国时代2"], expected + "\r\n");
+  EXPECT_EQ(w.controller.state().vocab_text, expected);
+  EXPECT_EQ(w.view.phrase_list.back(), "城堡 (Ctrl+C)");
+  EXPECT_EQ(w.desktop.log, (Log{"speech load", "speech deactivate"}));
+  EXPECT_EQ(w.view.phrase, "城堡 ");
+
+  // A second edit still leaves only one extra line end in the file.
+  w.view.phrase_row = 0;
+  w.controller.delete_phrase();
+  EXPECT_EQ(w.store.files["帝国时代2"],
+            vocabulary(entry("3*MRBC", "三号部队过来") + entry("Ctrl+C", "城堡 ")) + "\r\n");
+}
+
+TEST(AddPhrase, ARefusedReloadKeepsTheEntryAndSaysSo) {
+  Window w;
+  w.open("Windows");
+  w.recognizer.failing = {"load"};
+  w.view.phrase = "   ";
+  w.view.action = "A";
+  w.controller.add_phrase();
+  EXPECT_EQ(w.desktop.log.back(), app_message(text::kInvalidAfterEdit));
+  EXPECT_FALSE(w.controller.state().grammar_loaded);
+  EXPECT_EQ(w.view.phrase_list.back(), "   (A)");
+}
+
+TEST(AddPhrase, AFailedWriteChangesNothing) {
+  Window w;
+  w.open("Windows");
+  const std::string before = w.controller.state().vocab_text;
+  w.store.failing_writes = {"Windows"};
+  w.view.phrase = "新";
+  w.view.action = "A";
+  w.controller.add_phrase();
+  EXPECT_EQ(w.desktop.log, Log{prompt("cannot write Windows")});
+  EXPECT_EQ(w.controller.state().vocab_text, before);
+  EXPECT_EQ(w.view.phrase_list.size(), 1u);
+}
+
+TEST(AddPhrase, RunningVoiceCommandsReactivateTheReloadedRules) {
+  Window w;
+  w.open("Windows");
+  w.controller.toggle_voice_commands();
+  w.desktop.log.clear();
+  w.view.phrase = "新";
+  w.view.action = "A";
+  w.controller.add_phrase();
+  EXPECT_EQ(w.desktop.log, (Log{"speech load", "speech deactivate", "speech activate"}));
+}
+
+TEST(DeletePhrase, RemovesTheEntryWithoutReloading) {
+  Window w;
+  w.open("帝国时代2");
+  w.controller.delete_phrase();
+  EXPECT_EQ(w.desktop.log, Log{prompt(text::kSelectPhraseToDelete)});
+  w.desktop.log.clear();
+  w.view.phrase_row = 0;
+  w.controller.delete_phrase();
+  EXPECT_TRUE(w.desktop.log.empty());
+  EXPECT_EQ(w.view.phrase_list, Log{"三号部队过来(3*MRBC)"});
+  EXPECT_EQ(w.store.files["帝国时代2"], vocabulary(entry("3*MRBC", "三号部队过来")) + "\r\n");
+  w.controller.on_recognition("城堡");
+  EXPECT_TRUE(w.desktop.log.empty());
+}
+
+TEST(DeletePhrase, AnEntryMissingFromTheTextChangesNothing) {
+  Window w;
+  w.open("Windows");
+  w.view.phrase_list.push_back("幽灵(A)");
+  w.view.phrase_row = 1;
+  const std::string file = w.store.files["Windows"];
+  w.controller.delete_phrase();
+  EXPECT_EQ(w.desktop.log, Log{prompt("没有在词汇文件里找到这个词汇，没有删除任何内容。")});
+  EXPECT_EQ(w.store.files["Windows"], file);
+  EXPECT_EQ(w.view.phrase_list.size(), 2u);
+}
+
+TEST(SelectPhrase, FillsBothBoxesUpToTheFirstParenthesis) {
+  Window w;
+  w.open("Windows");
+  w.view.phrase_list = {"说(Write[a)b])"};
+  w.controller.select_phrase(0);
+  EXPECT_EQ(w.view.phrase, "说");
+  EXPECT_EQ(w.view.action, "Write[a");
+}
+
+TEST(AddGame, MakesSelectsAndLoadsTheNewGame) {
+  Window w;
+  w.open("Windows");
+  for (const char* blank : {"", "  "}) {
+    w.view.game_name = blank;
+    w.controller.add_game();
+    EXPECT_EQ(w.desktop.log.back(), prompt(text::kEnterGameName));
+  }
+  w.view.game_name = "bad/name";
+  w.controller.add_game();
+  EXPECT_EQ(w.desktop.log.back(), prompt("bad name"));
+  w.desktop.log.clear();
+  w.view.game_name = " 星际 ";
+  w.controller.add_game();
+  EXPECT_EQ(w.view.games_list.back(), "星际");
+  EXPECT_EQ(w.view.game_row, 2);
+  EXPECT_EQ(w.controller.state().current_game, "星际");
+  EXPECT_TRUE(w.view.phrase_list.empty());
+  EXPECT_EQ(w.recognizer.loaded, "/games/星际.xml");
+
+  w.view.game_name = "Windows";
+  w.controller.add_game();
+  EXPECT_EQ(w.desktop.log.back(), "speech deactivate");
+  EXPECT_EQ(w.view.games_list.size(), 3u);
+  EXPECT_EQ(w.view.game_row, 0);
+  EXPECT_EQ(w.controller.state().current_game, "Windows");
+}
+
+TEST(DeleteGame, AsksThenDeletesFileTextAndLines) {
+  Window w;
+  w.open("Windows");
+  w.desktop.answer_yes = false;
+  w.controller.delete_game();
+  EXPECT_EQ(w.desktop.log, Log{std::string("question 提示 ") + text::kConfirmDeleteGame});
+  EXPECT_TRUE(w.store.files.count("Windows"));
+  EXPECT_EQ(w.view.phrase_list.size(), 1u);
+
+  w.store.undeletable = {"Windows"};
+  w.desktop.answer_yes = true;
+  w.controller.delete_game();
+  EXPECT_EQ(w.desktop.log.back(), prompt("cannot delete Windows"));
+  EXPECT_FALSE(w.controller.state().vocab_text.empty());
+
+  w.store.undeletable.clear();
+  w.controller.delete_game();
+  EXPECT_FALSE(w.store.files.count("Windows"));
+  EXPECT_TRUE(w.controller.state().vocab_text.empty());
+  EXPECT_TRUE(w.view.phrase_list.empty());
+  EXPECT_FALSE(w.view.game_row.has_value());
+  EXPECT_EQ(w.controller.state().current_game, "Windows");
+
+  w.desktop.log.clear();
+  w.controller.delete_game();
+  EXPECT_TRUE(w.desktop.log.empty());
+  w.view.phrase = "新";
+  w.view.action = "A";
+  w.controller.add_phrase();
+  EXPECT_EQ(w.desktop.log, Log{prompt("请先在游戏列表里选择一个游戏！")});
+
+  // Added again under the deleted name, the game loads although it is current.
+  w.view.game_name = "Windows";
+  w.controller.add_game();
+  EXPECT_EQ(w.recognizer.loaded, "/games/Windows.xml");
+  EXPECT_EQ(w.controller.state().vocab_text, FakeStore::kEmptyGame);
+}
+
+TEST(AudioFile, FinishesOnlyAfterTheRunsItStarted) {
+  Window w;
+  w.open("帝国时代2");
+  w.controller.toggle_voice_commands();
+  int finished = 0;
+  w.controller.set_on_audio_finished([&] { ++finished; });
+  w.desktop.during_wait = [&](double) {
+    if (w.desktop.log.size() < 6) w.controller.on_audio_finished();
+  };
+  w.controller.on_recognition("三号部队过来");
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(w.desktop.log.back(), "wait 0.5");
+}
+
+}  // namespace
+}  // namespace quillon
