@@ -1,0 +1,115 @@
+#pragma once
+
+// addform: the main window. It places every control where the design puts it
+// and forwards each control's event to the window logic (MainController).
+
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "core/main_view.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTextBrowser;
+class QTimer;
+
+namespace quillon {
+
+class MainController;
+
+// A picture that acts as a button.
+class PictureButton;
+
+struct ComposerHooks {
+  // Returns the chosen path, or nothing when the dialog was cancelled.
+  std::function<std::optional<QString>()> choose_file;
+  std::function<void()> show_help;
+  std::function<void(const std::string&)> show_note;
+};
+
+class MainWindow : public QWidget, public MainView {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+
+  // Wires the controls' events to the window logic; call once.
+  void connect_controller(MainController& controller, ComposerHooks hooks);
+  void set_builtin_texts(const std::vector<std::string>& texts);
+  // Called before the window closes, so runs in progress can release keys.
+  void set_on_close(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+
+  // Twips to pixels at the screen's logical resolution (1440 twips an inch).
+  static int twips(int value);
+
+  // MainView
+  void set_games(const std::vector<std::string>& games) override;
+  void add_game(const std::string& game) override;
+  std::optional<int> selected_game_row() const override;
+  std::string game_at(int row) const override;
+  int game_count() const override;
+  void select_game_row(int row) override;
+  void remove_game_row(int row) override;
+  void clear_phrases() override;
+  void add_phrase(const std::string& item) override;
+  std::vector<std::string> phrases() const override;
+  std::optional<int> selected_phrase_row() const override;
+  void remove_phrase_row(int row) override;
+  void set_recognizers(const std::vector<std::string>& names) override;
+  std::string shown_recognizer() const override;
+  std::vector<std::string> recognizers() const override;
+  std::string phrase_text() const override;
+  std::string action_text() const override;
+  std::string game_name_text() const override;
+  void set_phrase_text(const std::string& text) override;
+  void set_action_text(const std::string& text) override;
+  void set_status(const std::string& text) override;
+  void set_start_caption(const std::string& text) override;
+  void set_test_caption(const std::string& text) override;
+  void set_enabled(Control control, bool enabled) override;
+  bool is_enabled(Control control) const override;
+  void set_feedback_visible(bool visible) override;
+  void set_feedback_text(const std::string& text) override;
+  std::string feedback_text() const override;
+  void stop_feedback_timer() override;
+  void show_local_page(const std::string& path) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void build_games_group();
+  void build_phrases_group();
+  void build_window_controls();
+  void build_menus(MainController& controller, const ComposerHooks& hooks);
+  QWidget* control(Control c) const;
+  void append_to_action(const QString& token);
+
+  QGroupBox* frame1_ = nullptr;
+  QGroupBox* frame2_ = nullptr;
+  QLineEdit* text1_ = nullptr;
+  QLineEdit* text2_ = nullptr;
+  QLineEdit* text3_ = nullptr;
+  QLineEdit* text4_ = nullptr;
+  QListWidget* list1_ = nullptr;
+  QListWidget* list2_ = nullptr;
+  QListWidget* file1_ = nullptr;
+  QComboBox* sr_engines_ = nullptr;
+  QLabel* label5_ = nullptr;
+  std::map<int, QPushButton*> commands_;
+  std::map<int, PictureButton*> images_;
+  std::vector<QWidget*> builtin_boxes_;
+  QTextBrowser* web_browser_ = nullptr;
+  QTimer* timer1_ = nullptr;
+  QMenu* pop_ = nullptr;
+  QMenu* pop2_ = nullptr;
+  std::function<void()> on_close_;
+};
+
+}  // namespace quillon
