@@ -26,8 +26,9 @@ SpeechStatus failed(const char* call, HRESULT result) {
   return SpeechStatus::failure(std::string(call) + " failed: HRESULT " + code);
 }
 
-SpeechStatus no_object(const char* what) {
-  return SpeechStatus::failure(std::string("no ") + what + " yet: call it after a successful setup");
+// A call made before the step that creates its object succeeded.
+SpeechStatus missing(const char* object, const char* step) {
+  return SpeechStatus::failure(std::string("no ") + object + ": " + step + " has not succeeded");
 }
 
 // The description of a recogniser token in the user's language, else its
@@ -97,6 +98,7 @@ class SapiRecognizer : public Recognizer {
     if (context_) context_->SetNotifySink(nullptr);
     context_ = std::move(context);
     grammar_.Reset();
+    rules_active_ = false;
     names_ = std::move(names);
     return SpeechStatus::success();
   }
@@ -104,7 +106,7 @@ class SapiRecognizer : public Recognizer {
   std::vector<std::string> recognizer_names() const override { return names_; }
 
   SpeechStatus init_grammar() override {
-    if (!context_) return no_object("recognition context");
+    if (!context_) return missing("recognition context", "create_context");
     ComPtr<ISpRecoGrammar> grammar;
     HRESULT result = context_->CreateGrammar(1, &grammar);
     if (FAILED(result)) return failed("CreateGrammar(1)", result);
@@ -113,13 +115,14 @@ class SapiRecognizer : public Recognizer {
     result = grammar->SetDictationState(SPRS_INACTIVE);
     if (FAILED(result)) return failed("SetDictationState(SPRS_INACTIVE)", result);
     grammar_ = std::move(grammar);
+    rules_active_ = false;  // a new grammar starts with no rule listening
     return SpeechStatus::success();
   }
 
   // Adds to the interests already set, like reading, OR-ing and writing back the
   // context's interest mask; interesting events are queued for GetEvents.
   SpeechStatus add_event_interest(SpeechEvent event) override {
-    if (!context_) return no_object("recognition context");
+    if (!context_) return missing("recognition context", "create_context");
     SPEVENTSOURCEINFO info{};
     HRESULT result = context_->GetInfo(&info);
     if (FAILED(result)) return failed("GetInfo", result);
@@ -134,7 +137,7 @@ class SapiRecognizer : public Recognizer {
   GrammarLoad load_grammar(const std::string& path) override {
     GrammarLoad load;
     if (!grammar_) {
-      load.status = no_object("grammar");
+      load.status = missing("grammar", "init_grammar");
       return load;
     }
     const HRESULT result = grammar_->LoadCmdFromFile(win32::widen(path).c_str(), SPLO_DYNAMIC);
@@ -143,10 +146,11 @@ class SapiRecognizer : public Recognizer {
   }
 
   SpeechStatus set_rules_active(bool active) override {
-    if (!grammar_) return no_object("grammar");
+    if (!grammar_) return missing("grammar", "init_grammar");
     const HRESULT result = grammar_->SetRuleIdState(0, active ? SPRS_ACTIVE : SPRS_INACTIVE);
-    if (FAILED(result))
+    if (FAILED(result)) {
       return failed(active ? "SetRuleIdState(0, SPRS_ACTIVE)" : "SetRuleIdState(0, SPRS_INACTIVE)", result);
+    }
     rules_active_ = active;
     return SpeechStatus::success();
   }
