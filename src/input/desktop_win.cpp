@@ -38,14 +38,17 @@ void navigate_new_window(IDispatch& window, const std::string& url) {
   LPOLESTR name = const_cast<LPOLESTR>(L"Navigate");
   DISPID id = 0;
   if (FAILED(window.GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return;
-  VARIANT args[5];
+  // VariantInit only sets the type, so the values are zeroed here as well.
+  VARIANT args[5] = {};
   for (VARIANT& arg : args) VariantInit(&arg);
   args[4].vt = VT_BSTR;
   args[4].bstrVal = SysAllocString(win32::widen(url).c_str());
   args[2].vt = VT_BSTR;  // args[3], the flags, stays empty
   args[2].bstrVal = SysAllocString(L"_blank");
   args[1].vt = VT_I4;  // post data 0
+  args[1].lVal = 0;
   args[0].vt = VT_I4;  // headers 0
+  args[0].lVal = 0;
   DISPPARAMS params{args, nullptr, 5, 0};
   window.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
   for (VARIANT& arg : args) VariantClear(&arg);
