@@ -10,7 +10,7 @@ mkdir -p "$out"
 portable=(src/commands/*.cpp src/vocabulary/vocab_text.cpp)
 mapfile -t adapters < <(git ls-files -co --exclude-standard -- 'src/*_win.cpp' | grep -v '^src/ui/')
 mapfile -t checks < <(git ls-files -co --exclude-standard -- 'tests/windows/*.cpp')
-flags=(-std=c++20 -Wall -Wextra -Werror -Isrc -DUNICODE -D_UNICODE)
+flags=(-std=c++20 -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror -Isrc -DUNICODE -D_UNICODE)
 objects=()
 for f in "${portable[@]}" "${adapters[@]}" "${checks[@]}"; do
   o="$out/$(echo "$f" | tr '/' '_').o"

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "speech/recognizer.h"
+
+namespace quillon {
+
+// The Windows speech platform's shared recogniser (SAPI 5 over COM). Its events
+// are delivered by the creating thread's message loop, so make it on the GUI
+// thread. Never null; appends to `log` which engine this is.
+std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log);
+
+}  // namespace quillon
