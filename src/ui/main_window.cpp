@@ -19,6 +19,9 @@
 #include "core/texts.h"
 #include "ui/picture_button.h"
 
+// Resources of a static library must be registered by hand.
+static void init_ui_resources() { Q_INIT_RESOURCE(ui); }
+
 namespace quillon {
 namespace {
 
@@ -73,6 +76,7 @@ int MainWindow::twips(int value) {
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
+  init_ui_resources();
   setObjectName("addform");
   setWindowTitle(text::kWindowCaption);
   setWindowIcon(QIcon(":/pictures/icon.svg"));

@@ -1,0 +1,28 @@
+#pragma once
+
+// Formhelp: the help window with the full help text.
+
+#include <QDialog>
+#include <string>
+
+namespace quillon {
+
+struct HelpAddresses {
+  std::string home_page;
+  std::string mail = "quillon@example.com";
+};
+
+// The help text, lines joined by CR LF with one after the last line.
+std::string help_text(const HelpAddresses& addresses);
+
+class HelpWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit HelpWindow(const HelpAddresses& addresses);
+};
+
+// Creates the help window afresh and waits until the user closes it.
+void show_help_modal(const HelpAddresses& addresses);
+
+}  // namespace quillon
