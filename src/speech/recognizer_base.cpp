@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "speech/grammar_file.h"
-
 namespace quillon {
 
 SpeechStatus RecognizerBase::create_context() {
@@ -27,7 +25,7 @@ SpeechStatus RecognizerBase::add_event_interest(SpeechEvent event) {
 
 GrammarLoad RecognizerBase::load_grammar(const std::string& path) {
   if (!has_grammar_) return {SpeechStatus::failure("no grammar"), {}};
-  GrammarParse parse = parse_grammar_file(path);
+  GrammarParse parse = read_grammar(path);
   if (!parse.status.ok) {
     phrases_.clear();
     use_phrases(phrases_);

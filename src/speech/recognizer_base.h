@@ -3,11 +3,13 @@
 // What every engine shares: the state of the context, the grammar, the event
 // interests and the rules' activity, and the rule that an event reaches the
 // listener only while the rules are active and only when its interest was
-// added. Engines supply the listening; plain C++, usable by any engine.
+// added. Engines supply the listening; plain C++ without Qt, usable by any
+// engine.
 
 #include <string>
 #include <vector>
 
+#include "speech/grammar_file.h"
 #include "speech/recognizer.h"
 
 namespace quillon {
@@ -31,6 +33,9 @@ class RecognizerBase : public Recognizer {
  protected:
   // Engine hooks, all called on the GUI thread.
   virtual SpeechStatus open_context() { return SpeechStatus::success(); }
+  // Reads the vocabulary file as the platform would; engines implement it
+  // with parse_grammar_file (a hook, so that this class needs no Qt).
+  virtual GrammarParse read_grammar(const std::string& path) = 0;
   // Takes the phrases of a grammar that loaded (possibly none) and reports
   // those it cannot listen for.
   virtual GrammarLoad use_phrases(const std::vector<std::string>& phrases) = 0;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "speech/engines.h"
+#include "speech/grammar_file.h"
 
 namespace quillon {
 
@@ -79,6 +80,8 @@ SpeechStatus ScriptedRecognizer::open_context() {
       });
   return SpeechStatus::success();
 }
+
+GrammarParse ScriptedRecognizer::read_grammar(const std::string& path) { return parse_grammar_file(path); }
 
 GrammarLoad ScriptedRecognizer::use_phrases(const std::vector<std::string>&) {
   // Any text can be typed, so every phrase can be heard.

@@ -32,6 +32,7 @@ class ScriptedRecognizer : public RecognizerBase {
 
  protected:
   SpeechStatus open_context() override;
+  GrammarParse read_grammar(const std::string& path) override;
   GrammarLoad use_phrases(const std::vector<std::string>& phrases) override;
 
  private:
