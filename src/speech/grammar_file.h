@@ -21,7 +21,6 @@ struct GrammarParse {
 
 // Encodings: the declared gb2312/GBK/cp936 (read as GBK) or UTF-8; none
 // declared means UTF-8. Errors name the line and column of a markup fault.
-
 GrammarParse parse_grammar_file(const std::string& path);
 GrammarParse parse_grammar_bytes(const std::string& bytes);
 
