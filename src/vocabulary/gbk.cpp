@@ -44,14 +44,9 @@ std::string refusal_message(std::string_view character, char32_t cp) {
   return "文字中的“" + std::string(character) + "”（" + code + "）不能用 GBK 编码保存，请删去或换掉它。";
 }
 
-}  // namespace
-
-GbkDecoded gbk_decode(std::string_view bytes) {
-  GbkDecoded out;
-  if (gbk_platform::decode_strict(bytes, out.text)) return out;
-  // Some bytes are bad: walk the characters one by one so each bad byte is
-  // replaced alone and everything around it still reads.
-  out.text.clear();
+// Character by character: each byte that is not part of a character the
+// platform reads becomes U+FFFD alone, and the byte after it is read afresh.
+void decode_units(std::string_view bytes, GbkDecoded& out) {
   std::string piece;
   std::size_t i = 0;
   while (i < bytes.size()) {
@@ -74,6 +69,41 @@ GbkDecoded gbk_decode(std::string_view bytes) {
       ++i;
     }
   }
+}
+
+}  // namespace
+
+GbkDecoded gbk_decode(std::string_view bytes) {
+  GbkDecoded out;
+  if (gbk_platform::decode_strict(bytes, out.text)) return out;
+  // Some bytes are bad. The spans between lead bytes without a trail byte are
+  // still read in one go; only a span the platform refuses is read unit by unit.
+  out.text.clear();
+  std::string piece;
+  const auto decode_span = [&](std::size_t from, std::size_t to) {
+    const std::string_view span = bytes.substr(from, to - from);
+    if (gbk_platform::decode_strict(span, piece)) {
+      out.text += piece;
+    } else {
+      decode_units(span, out);
+    }
+  };
+  std::size_t span = 0;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (!is_lead(b)) {
+      ++i;
+    } else if (i + 1 < bytes.size() && is_trail(static_cast<unsigned char>(bytes[i + 1]))) {
+      i += 2;
+    } else {
+      decode_span(span, i);
+      out.text += kReplacement;
+      ++out.bad_bytes;
+      span = ++i;
+    }
+  }
+  decode_span(span, bytes.size());
   return out;
 }
 
