@@ -52,6 +52,8 @@ std::vector<std::string> list_games(const std::string& folder) {
     const std::string la = lower_ascii(a), lb = lower_ascii(b);
     return la != lb ? la < lb : a < b;
   });
+  // "a.xml" and "a.XML" side by side (possible on Linux only) are one game.
+  games.erase(std::unique(games.begin(), games.end()), games.end());
   return games;
 }
 

@@ -16,7 +16,8 @@ std::string resolve_program_folder(const std::string& chosen, const std::string&
 
 // The games of `folder`: every file whose name ends in ".xml" in any letter
 // case, less those four characters, sorted by name ignoring the case of ASCII
-// letters, then by code point. A file named only ".xml" has no name and is left out.
+// letters, then by code point, each name once. A file named only ".xml" has
+// no name and is left out.
 std::vector<std::string> list_games(const std::string& folder);
 
 // The vocabulary file of game `name`: the existing file whose extension is

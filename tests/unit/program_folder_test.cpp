@@ -48,7 +48,7 @@ TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheDataFolder) {
 TEST(GameList, ListsXmlFilesOfAnyCaseInAStableOrder) {
   QTemporaryDir dir;
   for (const char* name : {"帝国时代2.xml", "Windows.xml", "upper.XML", "mixed.Xml", "apple.xml", ".xml", "notes.txt",
-                           "xml", "a.xml.bak", "Zebra.xml", ".hidden.xml"}) {
+                           "xml", "a.xml.bak", "Zebra.xml", ".hidden.xml", "apple.XML"}) {
     touch(dir.filePath(QString::fromUtf8(name)));
   }
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder.xml"));
