@@ -52,9 +52,12 @@ bool reserved_on_windows(const std::string& name) {
 std::optional<std::string> game_name_problem(const std::string& name) {
   if (name.empty()) return "请填入游戏名字！";
   if (name == "." || name == "..") return "游戏名字不能是“.”或“..”！";
-  for (const char c : name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
     const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) return "游戏名字里不能有控制字符（如换行、制表符）！";
+    // C0 controls, DEL, and the C1 controls U+0080..U+009F (C2 80..C2 9F in UTF-8).
+    const bool c1 = b == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F;
+    if (b < 0x20 || b == 0x7F || c1) return "游戏名字里不能有控制字符（如换行、制表符）！";
     if (kForbidden.find(c) != std::string_view::npos) {
       return "游戏名字里不能有这些字符：\\ / : * ? \" < > |";
     }

@@ -93,6 +93,11 @@ TEST(GameName, RefusesWhatCannotBeAFileNameOnEitherPlatform) {
       {"a|b", true},
       {"a\tb", true},
       {"a\nb", true},
+      {"a\x7F", true},
+      {"a\xC2\x85", true},
+      {"a\xC2\xA0"
+       "b",
+       false},
       {std::string("a\0b", 3), true},
       {".", true},
       {"..", true},
