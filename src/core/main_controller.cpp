@@ -96,9 +96,7 @@ void MainController::load_game(const std::string& game) {
     prompt(read.error);
     return;
   }
-  if (read.had_invalid_bytes) {
-    prompt("词汇文件" + store_.path_of(game) + "里有不能识别的字符，已显示为\xEF\xBF\xBD；下次保存时会写成“?”。");
-  }
+  if (!read.warning.empty()) prompt(read.warning);
   state_.vocab_text = read.text;
   for (const VocabEntry& entry : list_entries(state_.vocab_text)) view_.add_phrase(list_item(entry));
   state_.current_game = game;

@@ -15,8 +15,8 @@ struct StoreResult {
 
 struct VocabularyRead {
   bool ok = true;
-  std::string text;  // UTF-8
-  bool had_invalid_bytes = false;
+  std::string text;     // UTF-8
+  std::string warning;  // said once when the game is chosen: bytes the encoding could not read
   std::string error;
 };
 

@@ -46,6 +46,7 @@ W* make(QWidget* parent, const char* name, int left, int top, int width, int hei
 QLabel* make_label(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
   auto* label = make<QLabel>(parent, name, l, t, w, h);
   label->setText(caption);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return label;
 }
 
@@ -178,7 +179,8 @@ void MainWindow::connect_controller(MainController& controller, ComposerHooks ho
   connect(images_[2], &PictureButton::clicked, this, [this, hooks] {
     if (!hooks.choose_file) return;
     if (const std::optional<QString> path = hooks.choose_file()) {
-      text2_->setText(q(action_for_file(s(*path), false)));
+      const bool program = hooks.is_program && hooks.is_program(*path);
+      text2_->setText(q(action_for_file(s(*path), program)));
     }
   });
   connect(images_[3], &PictureButton::clicked, this, [this] { text2_->setText(kWebTemplate); });

@@ -29,6 +29,8 @@ class PictureButton;
 struct ComposerHooks {
   // Returns the chosen path, or nothing when the dialog was cancelled.
   std::function<std::optional<QString>()> choose_file;
+  // Whether a chosen file is a program although its name does not say so.
+  std::function<bool(const QString&)> is_program;
   std::function<void()> show_help;
   std::function<void(const std::string&)> show_note;
 };

@@ -110,8 +110,8 @@ class FakeStore : public VocabularyStore {
   std::string ad_page_path() const override { return "/games/ad1.htm"; }
   VocabularyRead read(const std::string& game) const override {
     const auto found = files.find(game);
-    if (found == files.end() || broken_reads.count(game)) return {false, "", false, "cannot read " + game};
-    return {true, found->second, false, ""};
+    if (found == files.end() || broken_reads.count(game)) return {false, "", "", "cannot read " + game};
+    return {true, found->second, "", ""};
   }
   StoreResult write(const std::string& game, const std::string& text) override {
     if (failing_writes.count(game)) return {false, "cannot write " + game};
