@@ -66,8 +66,8 @@ using PostToGui = std::function<void(std::function<void()>)>;
 
 struct EngineOptions {
   std::string program_folder;
-  std::string model_dir;        // empty: search the usual places
-  std::string audio_file;       // empty: the default capture device
+  std::string model_dir;   // empty: search the usual places
+  std::string audio_file;  // empty: the default capture device
   bool exit_after_audio = false;
   PostToGui post_to_gui;
 };
