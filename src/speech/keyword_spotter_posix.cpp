@@ -1,5 +1,6 @@
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -34,6 +35,9 @@ class KeywordSpotterEngine : public Recognizer {
 
   SpeechStatus create_context() override {
     if (core_) return SpeechStatus::success();
+    // Reading the pinyin table takes a few hundred milliseconds: do it while
+    // the model loads, ready for the first vocabulary.
+    readings_ = std::async(std::launch::async, [] { PinyinReadings::system(); });
     std::string error;
     model_ = SpotterModel::load(paths_, spotter_settings_from_environment(), error);
     if (!model_) return SpeechStatus::failure(error);
@@ -157,6 +161,7 @@ class KeywordSpotterEngine : public Recognizer {
   std::unique_ptr<AudioSource> source_;
   std::thread thread_;
   std::atomic<bool> file_done_{false};
+  std::future<void> readings_;
 };
 
 }  // namespace

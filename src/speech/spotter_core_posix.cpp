@@ -1,6 +1,3 @@
-#include <unistd.h>
-#include <cstdio>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
