@@ -1,5 +1,12 @@
 # The keyword spotter's runtime: sherpa-onnx shared libraries that
-# scripts/speech-runtime.sh installs from npm into .deps/ (never committed).
+# scripts/speech-runtime.sh installs from npm into .deps/ (never committed),
+# plus ALSA capture and libbz2 for the pinyin table. Linux only: everything
+# the speech library needs beyond Qt comes through quillon_speech_deps.
+add_library(quillon_speech_deps INTERFACE)
+if(NOT UNIX)
+  return()
+endif()
+
 set(QUILLON_SHERPA_DIR "${PROJECT_SOURCE_DIR}/.deps/node_modules/sherpa-onnx-linux-x64"
     CACHE PATH "Folder with libsherpa-onnx-c-api.so and libonnxruntime.so")
 
@@ -18,3 +25,5 @@ set_property(TARGET quillon_sherpa PROPERTY INTERFACE_LINK_LIBRARIES quillon_onn
 find_package(BZip2 REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+
+target_link_libraries(quillon_speech_deps INTERFACE quillon_sherpa Threads::Threads BZip2::BZip2 PkgConfig::ALSA)

@@ -76,27 +76,34 @@ void add_reading(std::vector<std::string>& list, std::string reading) {
 PinyinReadings PinyinReadings::parse(const std::string& unihan_text) {
   PinyinReadings r;
   // kMandarin precedes kXHC1983 for each code point in the file, so the usual
-  // reading lands first.
-  std::istringstream in(unihan_text);
-  std::string line;
-  while (std::getline(in, line)) {
+  // reading lands first. Plain scanning: the file has 8 MB of other fields.
+  const std::string_view text(unihan_text);
+  const auto words = [](std::string_view s, char sep, auto&& each) {
+    for (std::size_t at = 0; at <= s.size();) {
+      const auto end = std::min(s.find(sep, at), s.size());
+      if (end > at) each(s.substr(at, end - at));
+      at = end + 1;
+    }
+  };
+  for (std::size_t at = 0; at < text.size();) {
+    const auto eol = std::min(text.find('\n', at), text.size());
+    const std::string_view line = text.substr(at, eol - at);
+    at = eol + 1;
     if (line.size() < 3 || line[0] != 'U' || line[1] != '+') continue;
     const auto tab1 = line.find('\t');
-    const auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
-    if (tab2 == std::string::npos) continue;
-    const std::string_view field(line.data() + tab1 + 1, tab2 - tab1 - 1);
+    const auto tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
+    if (tab2 == std::string_view::npos) continue;
+    const std::string_view field = line.substr(tab1 + 1, tab2 - tab1 - 1);
     const bool mandarin = field == "kMandarin";
     if (!mandarin && field != "kXHC1983") continue;
-    const auto cp = static_cast<char32_t>(std::stoul(line.substr(2, tab1 - 2), nullptr, 16));
+    const auto cp = static_cast<char32_t>(std::stoul(std::string(line.substr(2, tab1 - 2)), nullptr, 16));
     auto& list = r.readings_[cp];
-    std::istringstream values(line.substr(tab2 + 1));
-    std::string value;
-    while (values >> value) {
+    std::string_view values = line.substr(tab2 + 1);
+    if (!values.empty() && values.back() == '\r') values.remove_suffix(1);
+    words(values, ' ', [&](std::string_view value) {
       if (!mandarin) value = value.substr(value.find(':') + 1);  // "0224.030:de"
-      std::istringstream parts(value);
-      std::string part;
-      while (std::getline(parts, part, ',')) add_reading(list, part);
-    }
+      words(value, ',', [&](std::string_view reading) { add_reading(list, std::string(reading)); });
+    });
   }
   return r;
 }
