@@ -12,10 +12,15 @@
 namespace quillon {
 
 struct GrammarParse {
-  SpeechStatus status;               // failure: not a grammar the platform would load
-  std::vector<std::string> phrases;  // UTF-8, the text after each P element's leading "+"
+  SpeechStatus status;  // failure: not a grammar the platform would load
+  // UTF-8, in file order: the text of each P element of the top-level rule's
+  // list, without surrounding blanks and the leading "+"; empty ones are left
+  // out and repeated ones listed once. A list with no phrase loads.
+  std::vector<std::string> phrases;
 };
 
+// Encodings: the declared gb2312/GBK/cp936 (read as GBK) or UTF-8; none
+// declared means UTF-8. Errors name the line and column of a markup fault.
 GrammarParse parse_grammar_file(const std::string& path);
 GrammarParse parse_grammar_bytes(const std::string& bytes);
 

@@ -1,0 +1,96 @@
+// The rules every engine shares through RecognizerBase: events reach the
+// listener only while the rules are active and only for the interests added;
+// listening starts and stops only on a change of state.
+
+#include <gtest/gtest.h>
+
+#include "speech/recognizer_base.h"
+
+namespace quillon {
+namespace {
+
+// Delivers whatever it is told, so that only the base's rules filter events.
+class Probe : public RecognizerBase {
+ public:
+  std::vector<std::string> recognizer_names() const override { return {"probe 中文"}; }
+  using RecognizerBase::deliver_audio_finished;
+  using RecognizerBase::deliver_false_recognition;
+  using RecognizerBase::deliver_recognition;
+
+  bool refuse_start = false;
+  std::vector<std::string> calls;
+
+ protected:
+  GrammarParse read_grammar(const std::string&) override { return {}; }
+  GrammarLoad use_phrases(const std::vector<std::string>&) override { return {}; }
+  SpeechStatus start_listening() override {
+    calls.push_back(refuse_start ? "start refused" : "start");
+    return refuse_start ? SpeechStatus::failure("the capture device is busy") : SpeechStatus::success();
+  }
+  void stop_listening() override { calls.push_back("stop"); }
+};
+
+struct Recorder : RecognitionListener {
+  std::vector<std::string> events;
+  void on_recognition(const std::string& text) override { events.push_back("recognition " + text); }
+  void on_false_recognition() override { events.push_back("false"); }
+  void on_audio_finished() override { events.push_back("finished"); }
+};
+
+TEST(RecognizerBase, EventsFollowActivityAndInterests) {
+  struct Row {
+    const char* what;
+    bool recognition_interest;
+    bool false_interest;
+    bool active;
+    std::vector<std::string> events;
+  };
+  const Row rows[] = {
+      {"active, both interests", true, true, true, {"recognition 城堡", "false", "finished"}},
+      {"inactive: only the end of the audio", true, true, false, {"finished"}},
+      {"no false-recognition interest", true, false, true, {"recognition 城堡", "finished"}},
+      {"no recognition interest", false, true, true, {"false", "finished"}},
+      {"no interest at all", false, false, true, {"finished"}},
+  };
+  for (const Row& row : rows) {
+    Probe probe;
+    Recorder recorder;
+    probe.set_listener(&recorder);
+    ASSERT_TRUE(probe.create_context().ok);
+    ASSERT_TRUE(probe.init_grammar().ok);
+    if (row.recognition_interest) probe.add_event_interest(SpeechEvent::Recognition);
+    if (row.false_interest) probe.add_event_interest(SpeechEvent::FalseRecognition);
+    ASSERT_TRUE(probe.set_rules_active(row.active).ok);
+    probe.deliver_recognition("城堡");
+    probe.deliver_false_recognition();
+    probe.deliver_audio_finished();
+    EXPECT_EQ(recorder.events, row.events) << row.what;
+  }
+}
+
+TEST(RecognizerBase, ListeningStartsAndStopsOnlyOnChanges) {
+  Probe probe;
+  Recorder recorder;
+  probe.set_listener(&recorder);
+  ASSERT_TRUE(probe.create_context().ok);
+  ASSERT_TRUE(probe.init_grammar().ok);
+  probe.add_event_interest(SpeechEvent::Recognition);
+
+  ASSERT_TRUE(probe.set_rules_active(false).ok);
+  ASSERT_TRUE(probe.set_rules_active(true).ok);
+  ASSERT_TRUE(probe.set_rules_active(true).ok);
+  ASSERT_TRUE(probe.set_rules_active(false).ok);
+
+  probe.refuse_start = true;
+  const SpeechStatus refused = probe.set_rules_active(true);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.error, "the capture device is busy");
+  probe.deliver_recognition("城堡");  // still inactive
+  ASSERT_TRUE(probe.set_rules_active(false).ok);
+
+  EXPECT_EQ(probe.calls, (std::vector<std::string>{"start", "stop", "start refused"}));
+  EXPECT_TRUE(recorder.events.empty());
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,231 @@
+// The scripted engine: what it hears, what reaches the listener, and from
+// which thread.
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <streambuf>
+#include <thread>
+
+#include "speech/scripted_recognizer.h"
+
+namespace quillon {
+namespace {
+
+struct Recorder : RecognitionListener {
+  std::vector<std::string> events;
+  void on_recognition(const std::string& text) override { events.push_back("recognition " + text); }
+  void on_false_recognition() override { events.push_back("false"); }
+  void on_audio_finished() override { events.push_back("finished"); }
+};
+
+// Stands in for the GUI thread's event queue: the test runs what was posted.
+struct GuiQueue {
+  std::mutex mutex;
+  std::condition_variable posted;
+  std::deque<std::function<void()>> work;
+
+  PostToGui poster() {
+    return [this](std::function<void()> f) {
+      std::lock_guard<std::mutex> lock(mutex);
+      work.push_back(std::move(f));
+      posted.notify_all();
+    };
+  }
+  // Waits until `count` pieces of work are queued (or two seconds pass).
+  bool wait_for(std::size_t count) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return posted.wait_for(lock, std::chrono::seconds(2), [&] { return work.size() >= count; });
+  }
+  void run_all() {
+    std::deque<std::function<void()>> now;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      now.swap(work);
+    }
+    for (auto& f : now) f();
+  }
+  std::size_t size() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return work.size();
+  }
+};
+
+std::string write_grammar(const QTemporaryDir& dir, const std::string& name, const std::string& body) {
+  const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+  std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<GRAMMAR LANGID=\"804\">\r\n"
+                                        << "<RULE NAME=\"Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L>\r\n"
+                                        << body << "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+  return path;
+}
+
+class ScriptedTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    vocabulary = write_grammar(dir, "game.xml", "<P VALSTR=\"A\">+城堡</P>\r\n<P VALSTR=\"B\">+Go</P>\r\n");
+  }
+  std::unique_ptr<ScriptedRecognizer> engine(const std::string& input = "") {
+    EngineOptions options;
+    options.post_to_gui = queue.poster();
+    auto r = std::make_unique<ScriptedRecognizer>(std::make_shared<std::istringstream>(input), options);
+    r->set_listener(&recorder);
+    return r;
+  }
+  // Context, grammar and both interests, as the window sets them up.
+  void start(Recognizer& r, bool recognition = true, bool false_recognition = true) {
+    ASSERT_TRUE(r.create_context().ok);
+    ASSERT_TRUE(r.init_grammar().ok);
+    if (recognition) {
+      ASSERT_TRUE(r.add_event_interest(SpeechEvent::Recognition).ok);
+    }
+    if (false_recognition) {
+      ASSERT_TRUE(r.add_event_interest(SpeechEvent::FalseRecognition).ok);
+    }
+  }
+
+  QTemporaryDir dir;
+  std::string vocabulary;
+  GuiQueue queue;
+  Recorder recorder;
+};
+
+TEST_F(ScriptedTest, UtterancesWhileActiveMatchPhrasesExactly) {
+  struct Row {
+    const char* utterance;
+    std::vector<std::string> events;
+  };
+  const Row rows[] = {
+      {"城堡", {"recognition 城堡"}},
+      {"Go", {"recognition Go"}},
+      {"go", {"false"}},
+      {"GO", {"false"}},
+      {" 城堡", {"false"}},
+      {"城堡 ", {"false"}},
+      {"+城堡", {"false"}},
+      {"城", {"false"}},
+      {"城堡城堡", {"false"}},
+      {"", {"false"}},
+  };
+  auto r = engine();
+  start(*r);
+  ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
+  ASSERT_TRUE(r->set_rules_active(true).ok);
+  for (const Row& row : rows) {
+    recorder.events.clear();
+    r->hear(row.utterance);
+    EXPECT_EQ(recorder.events, row.events) << "\"" << row.utterance << "\"";
+  }
+}
+
+TEST_F(ScriptedTest, GrammarAndRuleStateFollowThePlatformsOrder) {
+  auto r = engine();
+  EXPECT_FALSE(r->init_grammar().ok) << "no context yet";
+  EXPECT_FALSE(r->add_event_interest(SpeechEvent::Recognition).ok);
+  ASSERT_TRUE(r->create_context().ok);
+  EXPECT_FALSE(r->load_grammar(vocabulary).status.ok) << "no grammar yet";
+  EXPECT_FALSE(r->set_rules_active(true).ok) << "no grammar yet";
+  start(*r);
+
+  // Activity survives a reload, and a reload replaces the phrases.
+  ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
+  ASSERT_TRUE(r->set_rules_active(true).ok);
+  ASSERT_TRUE(r->set_rules_active(true).ok);
+  const GrammarLoad other = r->load_grammar(write_grammar(dir, "other.xml", "<P VALSTR=\"M\">+马厩</P>\r\n"));
+  ASSERT_TRUE(other.status.ok);
+  EXPECT_TRUE(other.unsupported_phrases.empty());
+  r->hear("马厩");
+  r->hear("城堡");
+
+  // A refused file leaves no phrase behind.
+  const GrammarLoad refused = r->load_grammar(write_grammar(dir, "bad.xml", "<P VALSTR=\"M\">+猫&狗</P>\r\n"));
+  EXPECT_FALSE(refused.status.ok);
+  EXPECT_NE(refused.status.error.find("bad.xml"), std::string::npos) << refused.status.error;
+  r->hear("马厩");
+
+  // An empty grammar loads; every utterance is then a false recognition.
+  ASSERT_TRUE(r->load_grammar(write_grammar(dir, "new.xml", "")).status.ok);
+  r->hear("马厩");
+  ASSERT_TRUE(r->set_rules_active(false).ok);
+  r->hear("马厩");
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"recognition 马厩", "false", "false", "false"}));
+}
+
+TEST_F(ScriptedTest, ReadsLinesOnItsThreadAndDeliversThemThroughTheGuiQueue) {
+  auto r = engine("城堡\r\n马厩\n\nGo");
+  start(*r);
+  ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
+  ASSERT_TRUE(r->set_rules_active(true).ok);
+  ASSERT_TRUE(queue.wait_for(5));
+  EXPECT_TRUE(recorder.events.empty()) << "nothing reaches the listener outside the GUI queue";
+  queue.run_all();
+  EXPECT_EQ(recorder.events,
+            (std::vector<std::string>{"recognition 城堡", "false", "false", "recognition Go", "finished"}));
+}
+
+TEST_F(ScriptedTest, WorkPostedBeforeDestructionIsHarmless) {
+  auto r = engine("城堡\n");
+  start(*r);
+  ASSERT_TRUE(queue.wait_for(2));
+  r.reset();
+  queue.run_all();
+  EXPECT_TRUE(recorder.events.empty());
+}
+
+// A stream whose reads block until the test feeds it, like a terminal.
+class BlockingBuffer : public std::streambuf {
+ public:
+  void feed(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_ += text;
+    changed_.notify_all();
+  }
+  void close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+ protected:
+  int_type underflow() override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return !pending_.empty() || closed_; });
+    if (pending_.empty()) return traits_type::eof();
+    current_.swap(pending_);
+    pending_.clear();
+    setg(current_.data(), current_.data(), current_.data() + current_.size());
+    return traits_type::to_int_type(current_[0]);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string pending_, current_;
+  bool closed_ = false;
+};
+
+TEST_F(ScriptedTest, DestructionDoesNotWaitForABlockedReaderNorHearFromItAgain) {
+  auto buffer = std::make_shared<BlockingBuffer>();
+  auto stream = std::shared_ptr<std::istream>(new std::istream(buffer.get()), [buffer](std::istream* s) { delete s; });
+  EngineOptions options;
+  options.post_to_gui = queue.poster();
+  auto r = std::make_unique<ScriptedRecognizer>(stream, options);
+  ASSERT_TRUE(r->create_context().ok);
+  buffer->feed("城堡\n");
+  ASSERT_TRUE(queue.wait_for(1));
+  r.reset();  // the reader is blocked waiting for more input
+  buffer->feed("马厩\n");
+  buffer->close();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(queue.size(), 1u) << "nothing is posted after destruction";
+  queue.run_all();
+}
+
+}  // namespace
+}  // namespace quillon
