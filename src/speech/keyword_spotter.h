@@ -11,6 +11,8 @@
 
 namespace quillon {
 
+inline constexpr char kKeywordSpotterEngine[] = "sherpa";
+
 // The runtime library is the expected version and a model folder was found.
 bool keyword_spotter_available(const EngineOptions& options);
 // Null when unavailable; `log` says which models are used or why not.

@@ -5,36 +5,32 @@
 #include <thread>
 
 #include "speech/audio_source.h"
+#include "speech/engines.h"
 #include "speech/grammar_file.h"
 #include "speech/keyword_spotter.h"
+#include "speech/recognizer_base.h"
 #include "speech/spotter_core.h"
 #include "speech/wav_reader.h"
 
 namespace quillon {
 namespace {
 
-constexpr const char* kDisplayName = "中文普通话关键词识别 (sherpa-onnx)";
-
-// What posted events need on the GUI thread; outlives the engine if events are
-// still queued when it goes.
-struct Delivery {
-  bool active = false;  // GUI thread only
-  RecognitionListener* listener = nullptr;
-};
-
-class KeywordSpotterEngine : public Recognizer {
+class KeywordSpotterEngine : public RecognizerBase {
  public:
   KeywordSpotterEngine(EngineOptions options, ModelPaths paths)
-      : options_(std::move(options)), paths_(std::move(paths)), delivery_(std::make_shared<Delivery>()) {}
+      : options_(std::move(options)), paths_(std::move(paths)), self_(std::make_shared<Self>(Self{this, 0})) {}
 
   ~KeywordSpotterEngine() override {
-    stop_audio();
-    delivery_->listener = nullptr;
-    delivery_->active = false;
+    stop_listening();
+    self_->engine = nullptr;
   }
 
-  SpeechStatus create_context() override {
-    if (core_) return SpeechStatus::success();
+  std::vector<std::string> recognizer_names() const override {
+    return recognizer_display_names(kKeywordSpotterEngine, options_);
+  }
+
+ protected:
+  SpeechStatus open_context() override {
     // Reading the pinyin table takes a few hundred milliseconds: do it while
     // the model loads, ready for the first vocabulary.
     readings_ = std::async(std::launch::async, [] { PinyinReadings::system(); });
@@ -49,38 +45,16 @@ class KeywordSpotterEngine : public Recognizer {
     return SpeechStatus::success();
   }
 
-  std::vector<std::string> recognizer_names() const override { return {kDisplayName}; }
+  GrammarParse read_grammar(const std::string& path) override { return parse_grammar_file(path); }
 
-  SpeechStatus init_grammar() override {
-    return core_ ? SpeechStatus::success() : SpeechStatus::failure("no recognition context");
-  }
-
-  SpeechStatus add_event_interest(SpeechEvent) override { return init_grammar(); }
-
-  GrammarLoad load_grammar(const std::string& path) override {
+  GrammarLoad use_phrases(const std::vector<std::string>& phrases) override {
     GrammarLoad load;
-    if (!core_) {
-      load.status = SpeechStatus::failure("no recognition context");
-      return load;
-    }
-    GrammarParse parse = parse_grammar_file(path);
-    if (!parse.status.ok) {
-      load.status = parse.status;
-      return load;
-    }
     std::lock_guard lock(core_mutex_);
-    load.status = core_->set_phrases(parse.phrases, load.unsupported_phrases);
+    load.status = core_->set_phrases(phrases, load.unsupported_phrases);
     return load;
   }
 
-  SpeechStatus set_rules_active(bool active) override {
-    if (!core_) return SpeechStatus::failure("no recognition context");
-    if (!active) {
-      stop_audio();
-      delivery_->active = false;
-      return SpeechStatus::success();
-    }
-    if (delivery_->active) return SpeechStatus::success();
+  SpeechStatus start_listening() override {
     if (!source_) {
       std::string error;
       if (options_.audio_file.empty()) {
@@ -94,15 +68,12 @@ class KeywordSpotterEngine : public Recognizer {
     } else {
       source_->restart();
     }
-    delivery_->active = true;
-    if (!file_done_) thread_ = std::thread([this] { listen(); });
+    ++self_->generation;
+    if (!file_done_) thread_ = std::thread([this, generation = self_->generation] { listen(generation); });
     return SpeechStatus::success();
   }
 
-  void set_listener(RecognitionListener* listener) override { delivery_->listener = listener; }
-
- private:
-  void stop_audio() {
+  void stop_listening() override {
     if (source_) source_->stop();
     if (thread_.joinable()) thread_.join();
     if (source_ && !source_->finite()) source_.reset();  // frees the device for other programs
@@ -112,15 +83,23 @@ class KeywordSpotterEngine : public Recognizer {
     }
   }
 
-  void post(std::vector<SpotterDecision>& decisions) {
+ private:
+  // Posted work finds the engine through this, or finds it gone; decisions of
+  // an earlier listening period are dropped.
+  struct Self {
+    KeywordSpotterEngine* engine;
+    unsigned generation;
+  };
+
+  void post(std::vector<SpotterDecision>& decisions, unsigned generation) {
     if (decisions.empty() || !options_.post_to_gui) return;
-    options_.post_to_gui([delivery = delivery_, decisions = std::move(decisions)] {
+    options_.post_to_gui([self = self_, generation, decisions = std::move(decisions)] {
       for (const auto& d : decisions) {
-        if (!delivery->active || !delivery->listener) return;
+        if (!self->engine || self->generation != generation) return;
         if (d.recognised) {
-          delivery->listener->on_recognition(d.text);
+          self->engine->deliver_recognition(d.text);
         } else {
-          delivery->listener->on_false_recognition();
+          self->engine->deliver_false_recognition();
         }
       }
     });
@@ -128,7 +107,7 @@ class KeywordSpotterEngine : public Recognizer {
   }
 
   // The audio thread: reads chunks as they come and decodes them at once.
-  void listen() {
+  void listen(unsigned generation) {
     std::vector<float> chunk;
     std::vector<SpotterDecision> decisions;
     while (source_->read(chunk)) {
@@ -136,7 +115,7 @@ class KeywordSpotterEngine : public Recognizer {
         std::lock_guard lock(core_mutex_);
         core_->accept(chunk.data(), chunk.size(), decisions);
       }
-      post(decisions);
+      post(decisions, generation);
     }
     if (!source_->ended()) return;  // stopped, not finished
     file_done_ = true;
@@ -144,17 +123,17 @@ class KeywordSpotterEngine : public Recognizer {
       std::lock_guard lock(core_mutex_);
       core_->finish(decisions);
     }
-    post(decisions);
+    post(decisions, generation);
     if (options_.exit_after_audio && options_.post_to_gui) {
-      options_.post_to_gui([delivery = delivery_] {
-        if (delivery->listener) delivery->listener->on_audio_finished();
+      options_.post_to_gui([self = self_] {
+        if (self->engine) self->engine->deliver_audio_finished();
       });
     }
   }
 
   EngineOptions options_;
   ModelPaths paths_;
-  std::shared_ptr<Delivery> delivery_;
+  std::shared_ptr<Self> self_;
   std::unique_ptr<SpotterModel> model_;
   std::unique_ptr<SpotterCore> core_;
   std::mutex core_mutex_;

@@ -184,18 +184,19 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
   auto engine = make_keyword_spotter(options, log);
   ASSERT_NE(engine, nullptr) << log;
   ASSERT_TRUE(engine->create_context().ok);
-  ASSERT_EQ(engine->recognizer_names().size(), 1u);
+  ASSERT_FALSE(engine->recognizer_names().empty());
   EXPECT_NE(engine->recognizer_names().front().find("中文"), std::string::npos);
   ASSERT_TRUE(engine->init_grammar().ok);
   ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::FalseRecognition).ok);
 
   const fs::path dir = fs::temp_directory_path() / ("quillon-spotter-" + std::to_string(getpid()));
   fs::create_directories(dir);
+  std::ofstream(dir / "broken.xml") << "<GRAMMAR><RULE><L><P>+a & b</P></L></RULE></GRAMMAR>";
+  EXPECT_FALSE(engine->load_grammar((dir / "broken.xml").string()).status.ok);
   const auto load = engine->load_grammar(write_vocabulary(dir, {"朱丽楠", "见面", "见面会", "兵营", "Ctrl键"}));
   ASSERT_TRUE(load.status.ok) << load.status.error;
   EXPECT_EQ(load.unsupported_phrases, Phrases{"Ctrl键"});
-  std::ofstream(dir / "broken.xml") << "<GRAMMAR><RULE><L><P>+a & b</P></L></RULE></GRAMMAR>";
-  EXPECT_FALSE(engine->load_grammar((dir / "broken.xml").string()).status.ok);
 
   Events events;
   engine->set_listener(&events);
@@ -215,6 +216,7 @@ TEST(KeywordSpotterEngine, ActivationFailsWhenTheCaptureDeviceCannotBeOpened) {
   auto engine = make_keyword_spotter(options, log);
   ASSERT_NE(engine, nullptr) << log;
   ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_TRUE(engine->init_grammar().ok);
   const auto status = engine->set_rules_active(true);
   EXPECT_FALSE(status.ok);
   EXPECT_NE(status.error.find("quillon_no_such_device"), std::string::npos) << status.error;
@@ -223,6 +225,7 @@ TEST(KeywordSpotterEngine, ActivationFailsWhenTheCaptureDeviceCannotBeOpened) {
   options.audio_file = "/nonexistent/speech.wav";
   engine = make_keyword_spotter(options, log);
   ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_TRUE(engine->init_grammar().ok);
   EXPECT_FALSE(engine->set_rules_active(true).ok);
 }
 
