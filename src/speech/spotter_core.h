@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "speech/keyword_spotter.h"
 #include "speech/pinyin_keywords.h"
 #include "speech/recognizer.h"
 
@@ -21,8 +22,6 @@ struct SherpaOnnxVoiceActivityDetector;
 
 namespace quillon {
 
-inline constexpr const char* kKwsModelName = "sherpa-onnx-kws-zipformer-wenetspeech-3.3M-2024-01-01-mobile";
-inline constexpr const char* kKwsModelPage = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
 inline constexpr const char* kRuntimeVersion = "1.13.8";
 
 // Strictness: a keyword fires when its tokens' mean probability exceeds the

@@ -270,6 +270,7 @@ SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, s
   phrases_ = std::move(list);
   stream_keywords_ = std::move(texts);
   make_streams();
+  consumed_ = 0;  // the streams are new already
   reset();
   return SpeechStatus::success();
 }
