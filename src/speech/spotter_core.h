@@ -123,6 +123,7 @@ class SpotterCore {
 
   void destroy_streams();
   void make_streams();
+  void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
   void feed_streams(const float* samples, std::size_t n, double now, std::vector<SpotterDecision>& out);
   void on_hit(std::size_t phrase, double at, double end, std::vector<SpotterDecision>& out);
   void decide(double now, std::vector<SpotterDecision>& out);

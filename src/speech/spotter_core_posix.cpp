@@ -355,6 +355,12 @@ void SpotterCore::feed_streams(const float* samples, std::size_t n, double now, 
 }
 
 void SpotterCore::accept(const float* samples, std::size_t n, std::vector<SpotterDecision>& out) {
+  // The VAD is consulted once per piece, so long input is taken in short ones.
+  constexpr std::size_t kPiece = 1600;
+  for (std::size_t at = 0; at < n; at += kPiece) accept_piece(samples + at, std::min(kPiece, n - at), out);
+}
+
+void SpotterCore::accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out) {
   constexpr double kPreroll = 0.6;  // covers the VAD's onset delay
   constexpr double kTail = 0.8;     // decoding after speech, for the last keyword to finish
   const auto& settings = model_.settings();

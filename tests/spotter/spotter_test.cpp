@@ -42,15 +42,17 @@ class SpotterOnRecordings : public ::testing::Test {
   }
 
   // Phrases heard in recording `n` ("?" for speech with no phrase).
-  static std::vector<std::string> hear(const std::vector<std::string>& vocabulary, int n) {
-    SpotterCore core(*model_);
+  static std::vector<std::string> hear(const std::vector<std::string>& vocabulary, int n,
+                                       SpotterModel* model = nullptr) {
+    SpotterCore core(model ? *model : *model_);
     std::vector<std::string> unsupported;
     EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
     const auto wav = read_wav_16k_mono(testing::test_wav(n));
     EXPECT_TRUE(wav.ok) << wav.error;
     std::vector<SpotterDecision> out;
-    for (std::size_t at = 0; at < wav.samples.size(); at += 1600) {
-      core.accept(wav.samples.data() + at, std::min<std::size_t>(1600, wav.samples.size() - at), out);
+    // Uneven pieces, as a capture device may deliver them.
+    for (std::size_t at = 0, piece = 700; at < wav.samples.size(); at += piece, piece = piece == 700 ? 2900 : 700) {
+      core.accept(wav.samples.data() + at, std::min(piece, wav.samples.size() - at), out);
     }
     core.finish(out);
     std::vector<std::string> heard;
@@ -110,6 +112,18 @@ TEST_F(SpotterOnRecordings, APhraseThatBeginsALongerOneWaitsForIt) {
   for (const auto& row : rows) {
     EXPECT_EQ(recognised(hear(row.vocabulary, row.wav)), row.expected) << row.vocabulary.front();
   }
+}
+
+TEST_F(SpotterOnRecordings, StrictnessComesFromTheEnvironment) {
+  setenv("QUILLON_KWS_THRESHOLD", "0.95", 1);
+  const SpotterSettings strict = spotter_settings_from_environment();
+  unsetenv("QUILLON_KWS_THRESHOLD");
+  EXPECT_FLOAT_EQ(strict.keywords_threshold, 0.95f);
+  std::string error;
+  auto model = SpotterModel::load(model_->paths(), strict, error);
+  ASSERT_NE(model, nullptr) << error;
+  EXPECT_EQ(recognised(hear({"蒋友伯", "女儿"}, 4)), (Phrases{"蒋友伯", "女儿"}));
+  EXPECT_EQ(recognised(hear({"蒋友伯", "女儿"}, 4, model.get())), Phrases{});
 }
 
 TEST_F(SpotterOnRecordings, UnsupportedPhrasesAreReportedAndTheRestLoads) {
@@ -204,6 +218,37 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
   EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(20)));
   EXPECT_EQ(events.heard, (Phrases{"朱丽楠", "见面会"}));
   EXPECT_TRUE(engine->set_rules_active(false).ok);
+  fs::remove_all(dir);
+}
+
+TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
+  GuiQueue gui;
+  EngineOptions options;
+  options.model_dir = testing::models_folder();
+  options.audio_file = testing::test_wav(6);
+  options.exit_after_audio = true;
+  options.post_to_gui = gui.poster();
+  std::string log;
+  auto engine = make_keyword_spotter(options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_TRUE(engine->init_grammar().ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
+  const fs::path dir = fs::temp_directory_path() / ("quillon-pause-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  ASSERT_TRUE(engine->load_grammar(write_vocabulary(dir, {"朱丽楠", "见面会"})).status.ok);
+  Events events;
+  engine->set_listener(&events);
+
+  ASSERT_TRUE(engine->set_rules_active(true).ok);
+  ASSERT_TRUE(gui.run_until([&] { return !events.heard.empty(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(events.heard, Phrases{"朱丽楠"});
+  ASSERT_TRUE(engine->set_rules_active(false).ok);
+  // Nothing is heard while the rules are off, not even what was queued.
+  EXPECT_FALSE(gui.run_until([&] { return events.heard.size() > 1 || events.finished; }, std::chrono::seconds(1)));
+  ASSERT_TRUE(engine->set_rules_active(true).ok);
+  EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(10)));
+  EXPECT_EQ(events.heard, (Phrases{"朱丽楠", "见面会"}));
   fs::remove_all(dir);
 }
 
