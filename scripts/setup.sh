@@ -10,7 +10,7 @@ packages=(
   libx11-dev libxtst-dev libxi-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  unicode-data libasound2-dev fonts-wqy-microhei nodejs npm
+  unicode-data libasound2-dev libbz2-dev fonts-wqy-microhei nodejs npm
 )
 
 missing=()

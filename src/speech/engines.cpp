@@ -2,8 +2,8 @@
 
 #include <iterator>
 
+#include "speech/keyword_spotter.h"
 #include "speech/scripted_recognizer.h"
-// #include "speech/keyword_spotter.h"
 
 namespace quillon {
 namespace {
@@ -21,7 +21,7 @@ struct Engine {
 
 // Best first. Adding an engine is one line here.
 const Engine kEngines[] = {
-    // {"sherpa", "Quillon 关键词 中文识别器", true, keyword_spotter_available, make_keyword_spotter},
+    {kKeywordSpotterEngine, "Quillon 关键词 中文识别器", true, keyword_spotter_available, make_keyword_spotter},
     {kScriptedEngine, "Quillon 脚本 中文识别器", false, scripted_recognizer_available, make_scripted_recognizer},
 };
 

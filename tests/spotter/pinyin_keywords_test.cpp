@@ -1,0 +1,120 @@
+// Phrases to the spotter's tokens with the system's Unihan data and the
+// model's real token list.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "model_location.h"
+#include "speech/pinyin_keywords.h"
+
+namespace quillon {
+namespace {
+
+std::string join(const std::vector<std::string>& tokens) {
+  std::string s;
+  for (const auto& t : tokens) s += (s.empty() ? "" : " ") + t;
+  return s;
+}
+
+const TokenSet& model_tokens() {
+  static const TokenSet tokens = [] {
+    std::ifstream in(testing::models_folder() + "/" + kKwsModelName + "/tokens.txt");
+    return TokenSet::parse({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+  }();
+  return tokens;
+}
+
+TEST(PinyinKeywords, DigitsAreSpokenAsChinese) {
+  const struct {
+    std::u32string in, out;
+  } rows[] = {
+      {U"2002年", U"二零零二年"},
+      {U"12号", U"十二号"},
+      {U"10", U"十"},
+      {U"20", U"二十"},
+      {U"35", U"三十五"},
+      {U"05", U"零五"},
+      {U"7", U"七"},
+      {U"100", U"一零零"},
+      {U"第1和第22", U"第一和第二十二"},
+  };
+  for (const auto& row : rows) EXPECT_TRUE(spell_digits(row.in) == row.out);
+}
+
+TEST(PinyinKeywords, SyllablesSplitIntoInitialAndFinal) {
+  const struct {
+    const char* syllable;
+    const char* tokens;
+  } rows[] = {{"zhōng", "zh ōng"}, {"chéng", "ch éng"}, {"shì", "sh ì"}, {"yíng", "y íng"}, {"wǔ", "w ǔ"},
+              {"lüè", "l üè"},     {"ér", "ér"},        {"ā", "ā"},      {"nǚ", "n ǚ"}};
+  for (const auto& row : rows) EXPECT_EQ(join(split_syllable(row.syllable)), row.tokens) << row.syllable;
+}
+
+TEST(PinyinKeywords, PhrasesBecomeValidatedTokenLines) {
+  ASSERT_FALSE(model_tokens().empty()) << "model not found beside the checkout";
+  const auto& readings = PinyinReadings::system();
+  ASSERT_GT(readings.size(), 20000u) << "Unihan readings (package unicode-data) missing";
+
+  const struct {
+    const char* phrase;
+    const char* first;        // the usual reading; empty: unsupported
+    const char* alternative;  // another line that must be offered, if any
+  } rows[] = {
+      {"城堡", "ch éng b ǎo", nullptr},
+      {"三号部队过来", "s ān h ào b ù d uì g uò l ái", nullptr},
+      {"兵营", "b īng y íng", nullptr},
+      {"女儿", "n ǚ ér", nullptr},
+      {"2002年", "èr l íng l íng èr n ián", nullptr},
+      {"12号", "sh í èr h ào", nullptr},
+      {"三号，部队", "s ān h ào b ù d uì", nullptr},  // punctuation and spaces are not spoken
+      {"地图右移", "d e t ú y òu y í", "d ì t ú y òu y í"},
+      {"长城", "zh ǎng ch éng", "ch áng ch éng"},
+      {"音乐", "y īn l è", "y īn y uè"},
+      {"Ctrl键", "", nullptr},  // Latin letters: the model is Chinese only
+      {"按Ｆ", "", nullptr},    // full-width letters too
+      {"あ", "", nullptr},      // no Mandarin reading
+      {"﹏﹏", "", nullptr},    // nothing to say at all
+  };
+  for (const auto& row : rows) {
+    const auto k = phrase_keywords(row.phrase, readings, model_tokens());
+    if (!*row.first) {
+      EXPECT_FALSE(k.supported()) << row.phrase;
+      EXPECT_FALSE(k.unsupported_reason.empty()) << row.phrase;
+      continue;
+    }
+    ASSERT_TRUE(k.supported()) << row.phrase << ": " << k.unsupported_reason;
+    EXPECT_EQ(join(k.lines.front()), row.first) << row.phrase;
+    if (row.alternative) {
+      bool offered = false;
+      for (const auto& line : k.lines) offered = offered || join(line) == row.alternative;
+      EXPECT_TRUE(offered) << row.phrase << " lacks " << row.alternative;
+    }
+    for (const auto& line : k.lines)
+      for (const auto& token : line) EXPECT_TRUE(model_tokens().contains(token)) << row.phrase << ": " << token;
+  }
+}
+
+TEST(PinyinKeywords, PolyphoneCombinationsAreCapped) {
+  // Every character here has several modern readings.
+  const auto k = phrase_keywords("长行重乐了地", PinyinReadings::system(), model_tokens());
+  ASSERT_TRUE(k.supported());
+  EXPECT_EQ(k.lines.size(), kMaxKeywordLines);
+  EXPECT_EQ(keyword_line(k.lines.front(), "7").substr(0, 3), "zh ");
+  EXPECT_EQ(keyword_line({"n", "ǚ", "ér"}, "3"), "n ǚ ér @3");
+}
+
+TEST(PinyinKeywords, ReadingsComeFromUnihanFields) {
+  const auto r = PinyinReadings::parse(
+      "# comment\nU+5730\tkHanyuPinyin\t10420.120:dì,de\nU+5730\tkMandarin\tde dì\n"
+      "U+5730\tkXHC1983\t0224.030:de 0235.050:dì\nU+957F\tkMandarin\tzhǎng\nU+957F\tkXHC1983\t0121.040:cháng "
+      "1456.020:zhǎng\nU+4E00\tkDefinition\tone\n");
+  ASSERT_NE(r.find(U'地'), nullptr);
+  EXPECT_EQ(*r.find(U'地'), (std::vector<std::string>{"de", "dì"}));
+  EXPECT_EQ(*r.find(U'长'), (std::vector<std::string>{"zhǎng", "cháng"}));
+  EXPECT_EQ(r.find(U'一'), nullptr);
+}
+
+}  // namespace
+}  // namespace quillon

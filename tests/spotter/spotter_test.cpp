@@ -1,0 +1,382 @@
+// The keyword spotter on real Mandarin recordings: what it hears, the rule
+// for phrases that begin longer ones, the engine behind the recogniser
+// interface with a WAV file as its microphone, and how it fails.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+
+#include "model_location.h"
+#include "speech/keyword_spotter.h"
+#include "speech/spotter_core.h"
+#include "speech/wav_reader.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SpotterOnRecordings : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    EngineOptions options;
+    options.model_dir = testing::models_folder();
+    ModelPaths paths;
+    std::string why;
+    ASSERT_TRUE(find_models(options, paths, why)) << why;
+    std::string error;
+    model_ = SpotterModel::load(paths, SpotterSettings{}, error).release();
+    ASSERT_NE(model_, nullptr) << error;
+  }
+  static void TearDownTestSuite() {
+    delete model_;
+    model_ = nullptr;
+  }
+
+  // Phrases heard in recording `n` ("?" for speech with no phrase).
+  static std::vector<std::string> hear(const std::vector<std::string>& vocabulary, int n,
+                                       SpotterModel* model = nullptr) {
+    SpotterCore core(model ? *model : *model_);
+    std::vector<std::string> unsupported;
+    EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
+    const auto wav = read_wav_16k_mono(testing::test_wav(n));
+    EXPECT_TRUE(wav.ok) << wav.error;
+    std::vector<SpotterDecision> out;
+    // Uneven pieces, as a capture device may deliver them.
+    for (std::size_t at = 0, piece = 700; at < wav.samples.size(); at += piece, piece = piece == 700 ? 2900 : 700) {
+      core.accept(wav.samples.data() + at, std::min(piece, wav.samples.size() - at), out);
+    }
+    core.finish(out);
+    std::vector<std::string> heard;
+    for (const auto& d : out) heard.push_back(d.recognised ? d.text : "?");
+    return heard;
+  }
+
+  static std::vector<std::string> recognised(const std::vector<std::string>& heard) {
+    std::vector<std::string> r;
+    for (const auto& h : heard)
+      if (h != "?") r.push_back(h);
+    return r;
+  }
+
+  static SpotterModel* model_;
+};
+
+SpotterModel* SpotterOnRecordings::model_ = nullptr;
+
+using Phrases = std::vector<std::string>;
+
+TEST_F(SpotterOnRecordings, FindsTheSaidKeywordsAndNothingElse) {
+  const Phrases vocabulary = {"文森特卡索", "周望军", "朱丽楠", "蒋友伯", "女儿",   "法国",     "见面会",  "落实",
+                              "三号部队",   "兵营",   "城堡",   "攻击",   "上一张", "地图右移", "全体撤退"};
+  const struct {
+    int wav;
+    Phrases expected;
+  } rows[] = {
+      {3, {"文森特卡索", "法国"}},
+      {4, {"蒋友伯", "女儿"}},
+      {5, {"周望军", "落实"}},
+      {6, {"朱丽楠", "见面会"}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(recognised(hear(vocabulary, row.wav)), row.expected) << row.wav << ".wav";
+}
+
+TEST_F(SpotterOnRecordings, SpeechWithoutAPhraseIsAFalseRecognition) {
+  const auto heard = hear({"兵营", "城堡"}, 4);
+  ASSERT_FALSE(heard.empty());
+  for (const auto& h : heard) EXPECT_EQ(h, "?");
+}
+
+TEST_F(SpotterOnRecordings, APhraseThatBeginsALongerOneWaitsForIt) {
+  const struct {
+    Phrases vocabulary;
+    int wav;
+    Phrases expected;
+  } rows[] = {
+      // The longer phrase is said: only it is reported.
+      {{"见面", "见面会", "朱丽楠"}, 6, {"朱丽楠", "见面会"}},
+      {{"周望", "周望军", "落实"}, 5, {"周望军", "落实"}},
+      // A chain of three, in separate streams.
+      {{"周", "周望", "周望军"}, 5, {"周望军"}},
+      // Only the shorter one is in the vocabulary: it is reported, once.
+      {{"见面", "朱丽楠"}, 6, {"朱丽楠", "见面"}},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(recognised(hear(row.vocabulary, row.wav)), row.expected) << row.vocabulary.front();
+  }
+}
+
+TEST_F(SpotterOnRecordings, StrictnessComesFromTheEnvironment) {
+  setenv("QUILLON_KWS_THRESHOLD", "0.95", 1);
+  const SpotterSettings strict = spotter_settings_from_environment();
+  unsetenv("QUILLON_KWS_THRESHOLD");
+  EXPECT_FLOAT_EQ(strict.keywords_threshold, 0.95f);
+  std::string error;
+  auto model = SpotterModel::load(model_->paths(), strict, error);
+  ASSERT_NE(model, nullptr) << error;
+  EXPECT_EQ(recognised(hear({"蒋友伯", "女儿"}, 4)), (Phrases{"蒋友伯", "女儿"}));
+  EXPECT_EQ(recognised(hear({"蒋友伯", "女儿"}, 4, model.get())), Phrases{});
+}
+
+TEST_F(SpotterOnRecordings, UnsupportedPhrasesAreReportedAndTheRestLoads) {
+  SpotterCore core(*model_);
+  std::vector<std::string> unsupported;
+  ASSERT_TRUE(core.set_phrases({"女儿", "按Ctrl", "あい", "女儿"}, unsupported).ok);
+  EXPECT_EQ(unsupported, (Phrases{"按Ctrl", "あい"}));
+  std::vector<std::string> none;
+  EXPECT_TRUE(core.set_phrases({}, none).ok);
+  EXPECT_TRUE(none.empty());
+}
+
+// The GUI thread's event queue, as the engine sees it through post_to_gui.
+class GuiQueue {
+ public:
+  PostToGui poster() {
+    return [this](std::function<void()> f) {
+      {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(f));
+      }
+      wake_.notify_one();
+    };
+  }
+  bool run_until(const std::function<bool()>& done, std::chrono::seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+      std::unique_lock lock(mutex_);
+      if (!wake_.wait_until(lock, deadline, [&] { return !queue_.empty(); })) return false;
+      auto f = std::move(queue_.front());
+      queue_.pop_front();
+      lock.unlock();
+      f();
+    }
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> queue_;
+};
+
+struct Events : RecognitionListener {
+  std::vector<std::string> heard;
+  bool finished = false;
+  void on_recognition(const std::string& text) override { heard.push_back(text); }
+  void on_false_recognition() override { heard.push_back("?"); }
+  void on_audio_finished() override { finished = true; }
+};
+
+std::string write_vocabulary(const fs::path& dir, const Phrases& phrases) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<GRAMMAR LANGID=\"804\">\n<RULE NAME=\"Game\" ID=\"1\" "
+      "TOPLEVEL=\"ACTIVE\">\n<L>\n";
+  for (const auto& p : phrases) xml += "<P VALSTR=\"Enter\">+" + p + "</P>\n";
+  xml += "</L>\n</RULE>\n</GRAMMAR>\n";
+  const auto path = dir / "game.xml";
+  std::ofstream(path) << xml;
+  return path.string();
+}
+
+TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
+  GuiQueue gui;
+  EngineOptions options;
+  options.model_dir = testing::models_folder();
+  options.audio_file = testing::test_wav(6);
+  options.exit_after_audio = true;
+  options.post_to_gui = gui.poster();
+  ASSERT_TRUE(keyword_spotter_available(options));
+  std::string log;
+  auto engine = make_keyword_spotter(options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_FALSE(engine->recognizer_names().empty());
+  EXPECT_NE(engine->recognizer_names().front().find("中文"), std::string::npos);
+  ASSERT_TRUE(engine->init_grammar().ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::FalseRecognition).ok);
+
+  const fs::path dir = fs::temp_directory_path() / ("quillon-spotter-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "broken.xml") << "<GRAMMAR><RULE><L><P>+a & b</P></L></RULE></GRAMMAR>";
+  EXPECT_FALSE(engine->load_grammar((dir / "broken.xml").string()).status.ok);
+  const auto load = engine->load_grammar(write_vocabulary(dir, {"朱丽楠", "见面", "见面会", "兵营", "Ctrl键"}));
+  ASSERT_TRUE(load.status.ok) << load.status.error;
+  EXPECT_EQ(load.unsupported_phrases, Phrases{"Ctrl键"});
+
+  Events events;
+  engine->set_listener(&events);
+  ASSERT_TRUE(engine->set_rules_active(true).ok);
+  EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(20)));
+  EXPECT_EQ(events.heard, (Phrases{"朱丽楠", "见面会"}));
+  EXPECT_TRUE(engine->set_rules_active(false).ok);
+  fs::remove_all(dir);
+}
+
+TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
+  GuiQueue gui;
+  EngineOptions options;
+  options.model_dir = testing::models_folder();
+  options.audio_file = testing::test_wav(6);
+  options.exit_after_audio = true;
+  options.post_to_gui = gui.poster();
+  std::string log;
+  auto engine = make_keyword_spotter(options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_TRUE(engine->init_grammar().ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
+  const fs::path dir = fs::temp_directory_path() / ("quillon-pause-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  ASSERT_TRUE(engine->load_grammar(write_vocabulary(dir, {"朱丽楠", "见面会"})).status.ok);
+  Events events;
+  engine->set_listener(&events);
+
+  ASSERT_TRUE(engine->set_rules_active(true).ok);
+  ASSERT_TRUE(gui.run_until([&] { return !events.heard.empty(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(events.heard, Phrases{"朱丽楠"});
+  ASSERT_TRUE(engine->set_rules_active(false).ok);
+  // Nothing is heard while the rules are off, not even what was queued.
+  EXPECT_FALSE(gui.run_until([&] { return events.heard.size() > 1 || events.finished; }, std::chrono::seconds(1)));
+  ASSERT_TRUE(engine->set_rules_active(true).ok);
+  EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(10)));
+  EXPECT_EQ(events.heard, (Phrases{"朱丽楠", "见面会"}));
+  fs::remove_all(dir);
+}
+
+TEST(KeywordSpotterEngine, ActivationFailsWhenTheCaptureDeviceCannotBeOpened) {
+  setenv("QUILLON_ALSA_DEVICE", "quillon_no_such_device", 1);
+  EngineOptions options;
+  options.model_dir = testing::models_folder();
+  options.post_to_gui = [](std::function<void()>) {};
+  std::string log;
+  auto engine = make_keyword_spotter(options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_TRUE(engine->init_grammar().ok);
+  const auto status = engine->set_rules_active(true);
+  EXPECT_FALSE(status.ok);
+  EXPECT_NE(status.error.find("quillon_no_such_device"), std::string::npos) << status.error;
+  unsetenv("QUILLON_ALSA_DEVICE");
+
+  options.audio_file = "/nonexistent/speech.wav";
+  engine = make_keyword_spotter(options, log);
+  ASSERT_TRUE(engine->create_context().ok);
+  ASSERT_TRUE(engine->init_grammar().ok);
+  EXPECT_FALSE(engine->set_rules_active(true).ok);
+}
+
+TEST(KeywordSpotterEngine, MissingOrDamagedModelsLeaveTheEngineUnavailable) {
+  const fs::path good = testing::models_folder();
+  const fs::path dir = fs::temp_directory_path() / ("quillon-models-" + std::to_string(getpid()));
+  const auto copy_models = [&] {
+    fs::remove_all(dir);
+    fs::create_directories(dir / "silero-vad");
+    fs::copy(good / kKwsModelName, dir / kKwsModelName, fs::copy_options::recursive);
+    fs::copy(good / "silero-vad" / "silero_vad.onnx", dir / "silero-vad" / "silero_vad.onnx");
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+      fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+  };
+  const auto truncate = [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); };
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+  } rows[] = {
+      {"empty folder", [&] { fs::remove_all(dir), fs::create_directories(dir); }},
+      {"truncated encoder",
+       [&] { truncate(dir / kKwsModelName / "encoder-epoch-12-avg-2-chunk-16-left-64.int8.onnx"); }},
+      {"garbage joiner",
+       [&] { std::ofstream(dir / kKwsModelName / "joiner-epoch-12-avg-2-chunk-16-left-64.int8.onnx") << "garbage"; }},
+      {"no tokens", [&] { fs::remove(dir / kKwsModelName / "tokens.txt"); }},
+      {"no VAD", [&] { fs::remove(dir / "silero-vad" / "silero_vad.onnx"); }},
+  };
+  for (const auto& row : rows) {
+    copy_models();
+    row.damage();
+    EngineOptions options;
+    options.model_dir = dir.string();
+    EXPECT_FALSE(keyword_spotter_available(options)) << row.what;
+    std::string log;
+    EXPECT_EQ(make_keyword_spotter(options, log), nullptr) << row.what;
+    EXPECT_NE(log.find(kKwsModelPage), std::string::npos) << row.what << ": " << log;
+  }
+  fs::remove_all(dir);
+}
+
+// A WAV file's bytes: header, then the given sample bytes.
+std::string wav_bytes(int format, int channels, int rate, int bits, const std::string& data) {
+  std::string b = "RIFF....WAVEfmt ";
+  const auto put = [&](uint32_t v, int n) {
+    for (int k = 0; k < n; ++k) b += static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  put(16, 4);
+  put(static_cast<uint32_t>(format), 2);
+  put(static_cast<uint32_t>(channels), 2);
+  put(static_cast<uint32_t>(rate), 4);
+  put(static_cast<uint32_t>(rate * channels * bits / 8), 4);
+  put(static_cast<uint32_t>(channels * bits / 8), 2);
+  put(static_cast<uint32_t>(bits), 2);
+  b += "LIST";
+  put(4, 4);
+  b += "INFO";
+  b += "data";
+  put(static_cast<uint32_t>(data.size()), 4);
+  return b + data;
+}
+
+std::string repeat(const std::string& frame, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += frame;
+  return s;
+}
+
+TEST(WavReader, ConvertsAnyLayoutTo16kMono) {
+  float half = 0.5f;
+  std::string f32(4, '\0');
+  std::memcpy(f32.data(), &half, 4);
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::size_t samples;  // at 16 kHz
+    float value;
+  } rows[] = {
+      {"16-bit stereo 32 kHz, channels averaged",
+       wav_bytes(1, 2, 32000, 16, repeat(std::string("\x00\x40\x00\x20", 4), 3200)), 1600, 0.375f},
+      {"8-bit mono 8 kHz", wav_bytes(1, 1, 8000, 8, repeat("\xC0", 800)), 1600, 0.5f},
+      {"24-bit mono 16 kHz, negative", wav_bytes(1, 1, 16000, 24, repeat(std::string("\x00\x00\xC0", 3), 160)), 160,
+       -0.5f},
+      {"float mono 48 kHz", wav_bytes(3, 1, 48000, 32, repeat(f32, 4800)), 1600, 0.5f},
+  };
+  for (const auto& row : rows) {
+    const auto a = decode_wav_16k_mono(row.bytes);
+    ASSERT_TRUE(a.ok) << row.what << ": " << a.error;
+    EXPECT_EQ(a.samples.size(), row.samples) << row.what;
+    EXPECT_NEAR(a.samples[a.samples.size() / 2], row.value, 1e-3) << row.what;
+  }
+}
+
+TEST(WavReader, RefusesWhatItCannotPlay) {
+  const struct {
+    const char* what;
+    std::string bytes;
+  } rows[] = {
+      {"not RIFF", "RIFX" + wav_bytes(1, 1, 16000, 16, "\0\0").substr(4)},
+      {"ADPCM", wav_bytes(2, 1, 16000, 4, "\0\0")},
+      {"no channels", wav_bytes(1, 0, 16000, 16, "\0\0")},
+      {"no data chunk", wav_bytes(1, 1, 16000, 16, "").substr(0, 36)},
+      {"empty", ""},
+  };
+  for (const auto& row : rows) EXPECT_FALSE(decode_wav_16k_mono(row.bytes).ok) << row.what;
+  EXPECT_FALSE(read_wav_16k_mono("/nonexistent.wav").ok);
+}
+
+}  // namespace
+}  // namespace quillon
