@@ -65,6 +65,21 @@ TEST(QuillonProcessTest, WritePastesChineseTextIntoAnotherProgram) {
   target.waitForFinished(5000);
 }
 
+// With nobody to read the clipboard, the process gives up after 2 s, still
+// successfully: the text stays on offer only while the process lives.
+TEST(QuillonProcessTest, WriteWithoutAReaderEndsAfterTwoSeconds) {
+  const QString quillon = program_from_environment("QUILLON_BINARY");
+  ASSERT_FALSE(quillon.isEmpty());
+  QElapsedTimer timer;
+  timer.start();
+  QProcess run;
+  run.start(quillon, {"--do", "Write[x]"});
+  ASSERT_TRUE(run.waitForFinished(10000));
+  EXPECT_GE(timer.elapsed(), 2000);
+  EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(run.exitCode(), 0);
+}
+
 struct QuitRow {
   const char* action;
   std::size_t events_before_quit;
@@ -79,6 +94,8 @@ TEST(QuillonProcessTest, QuittingDuringAHoldReleasesEveryKey) {
   const QuitRow rows[] = {
       {"Up!5000", 1, {"down Up", "up Up"}},
       {"Ctrl+Alt!5000+Up", 4, {"down Control_L", "down Alt_L", "down Up", "up Control_L", "up Alt_L", "up Up"}},
+      // Nobody reads this clipboard: the process is waiting for a request.
+      {"Write[x]", 4, {"down Control_L", "down v", "up Control_L", "up v"}},
   };
   for (const QuitRow& row : rows) {
     RawEventRecorder recorder(test_display());
