@@ -25,16 +25,14 @@ struct VkKeysym {
 };
 
 constexpr std::array<VkKeysym, 38> kNamedKeysyms{{
-    {0x08, XK_BackSpace},   {0x09, XK_Tab},         {0x0D, XK_Return},      {0x10, XK_Shift_L},
-    {0x11, XK_Control_L},   {0x12, XK_Alt_L},       {0x13, XK_Pause},       {0x14, XK_Caps_Lock},
-    {0x1B, XK_Escape},      {0x20, XK_space},       {0x21, XK_Prior},       {0x22, XK_Next},
-    {0x23, XK_End},         {0x24, XK_Home},        {0x25, XK_Left},        {0x26, XK_Up},
-    {0x27, XK_Right},       {0x28, XK_Down},        {0x2A, XK_Print},       {0x2D, XK_Insert},
-    {0x2E, XK_Delete},      {0x5B, XK_Super_L},     {0x5C, XK_Super_R},     {0x5D, XK_Menu},
-    {0x6A, XK_KP_Multiply}, {0x6B, XK_KP_Add},      {0x6D, XK_KP_Subtract}, {0x6F, XK_KP_Divide},
-    {0x90, XK_Num_Lock},    {0x91, XK_Scroll_Lock}, {0xBA, XK_semicolon},   {0xBB, XK_equal},
-    {0xBC, XK_comma},       {0xBD, XK_minus},       {0xBE, XK_period},      {0xBF, XK_slash},
-    {0xDC, XK_backslash},   {0xDE, XK_apostrophe},
+    {0x08, XK_BackSpace}, {0x09, XK_Tab},         {0x0D, XK_Return},     {0x10, XK_Shift_L},  {0x11, XK_Control_L},
+    {0x12, XK_Alt_L},     {0x13, XK_Pause},       {0x14, XK_Caps_Lock},  {0x1B, XK_Escape},   {0x20, XK_space},
+    {0x21, XK_Prior},     {0x22, XK_Next},        {0x23, XK_End},        {0x24, XK_Home},     {0x25, XK_Left},
+    {0x26, XK_Up},        {0x27, XK_Right},       {0x28, XK_Down},       {0x2A, XK_Print},    {0x2D, XK_Insert},
+    {0x2E, XK_Delete},    {0x5B, XK_Super_L},     {0x5C, XK_Super_R},    {0x5D, XK_Menu},     {0x6A, XK_KP_Multiply},
+    {0x6B, XK_KP_Add},    {0x6D, XK_KP_Subtract}, {0x6F, XK_KP_Divide},  {0x90, XK_Num_Lock}, {0x91, XK_Scroll_Lock},
+    {0xBA, XK_semicolon}, {0xBB, XK_equal},       {0xBC, XK_comma},      {0xBD, XK_minus},    {0xBE, XK_period},
+    {0xBF, XK_slash},     {0xDC, XK_backslash},   {0xDE, XK_apostrophe},
 }};
 
 constexpr std::uint32_t kMove = 0x01;
@@ -81,8 +79,8 @@ unsigned XTestInjector::bind_spare_keycode(unsigned long keysym) {
   int min_keycode = 0, max_keycode = 0;
   XDisplayKeycodes(display, &min_keycode, &max_keycode);
   int per_keycode = 0;
-  KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(min_keycode), max_keycode - min_keycode + 1,
-                                    &per_keycode);
+  KeySym* map =
+      XGetKeyboardMapping(display, static_cast<KeyCode>(min_keycode), max_keycode - min_keycode + 1, &per_keycode);
   if (!map) return 0;
   unsigned spare = 0;
   for (int keycode = max_keycode; keycode >= min_keycode && spare == 0; --keycode) {
@@ -99,7 +97,23 @@ unsigned XTestInjector::bind_spare_keycode(unsigned long keysym) {
   return spare;
 }
 
+// The keyboard map may change while we run (a layout switch, or our own spare
+// binding). Reading the events the server sends us lets Xlib reload its copy of
+// the map; our keycodes are then looked up afresh.
+void XTestInjector::follow_keyboard_map() {
+  Display* display = connection_->display;
+  bool changed = false;
+  while (XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
+    changed = true;
+  }
+  if (changed) keycodes_.clear();
+}
+
 unsigned XTestInjector::keycode_for(std::uint8_t vk) {
+  follow_keyboard_map();
   if (auto found = keycodes_.find(vk); found != keycodes_.end()) return found->second;
   const unsigned long keysym = keysym_for_vk(vk);
   unsigned keycode = 0;

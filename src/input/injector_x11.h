@@ -29,6 +29,7 @@ class XTestInjector : public InputInjector {
  private:
   struct Connection;
   explicit XTestInjector(std::unique_ptr<Connection> connection);
+  void follow_keyboard_map();
   unsigned keycode_for(std::uint8_t vk);
   unsigned bind_spare_keycode(unsigned long keysym);
   void send_key(std::uint8_t vk, bool down);

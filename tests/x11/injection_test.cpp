@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "commands/action.h"
@@ -251,6 +252,24 @@ TEST_F(InjectionTest, MissingKeysymIsBorrowedForTheSessionAndGivenBack) {
   EXPECT_TRUE(probe_.keysyms_at(borrowed).empty());
   probe_.bind(usual, usual_syms);
   EXPECT_EQ(probe_.bound_keycodes(), bound_before);
+}
+
+// The keyboard map can change under a running program (a layout switch); keys
+// must follow it rather than a keycode remembered from before.
+TEST_F(InjectionTest, KeysFollowAKeyboardMapChange) {
+  ASSERT_EQ(texts(run("div", 2)), (Strings{"down KP_Divide", "up KP_Divide"}));
+  const unsigned usual = probe_.keycode_of("KP_Divide");
+  const unsigned other = probe_.keycode_of("KP_Multiply");
+  const std::vector<std::string> usual_syms = probe_.keysyms_at(usual);
+  const std::vector<std::string> other_syms = probe_.keysyms_at(other);
+  probe_.bind(usual, other_syms);
+  probe_.bind(other, usual_syms);
+  // Let the change notice reach the injector's connection.
+  std::this_thread::sleep_for(50ms);
+  const std::vector<RawEvent> events = run("div", 2);
+  probe_.bind(usual, usual_syms);
+  probe_.bind(other, other_syms);
+  EXPECT_EQ(texts(events), (Strings{"down KP_Divide", "up KP_Divide"}));
 }
 
 }  // namespace

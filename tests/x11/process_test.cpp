@@ -21,10 +21,12 @@ namespace {
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-QString program_from_environment(const char* variable) {
+QString program_from_environment(const char* variable, const char* fallback) {
   const char* path = std::getenv(variable);
-  return path ? QString::fromLocal8Bit(path) : QString();
+  return QString::fromLocal8Bit(path ? path : fallback);
 }
+
+QString quillon_binary() { return program_from_environment("QUILLON_BINARY", QUILLON_DEFAULT_BINARY); }
 
 // Reads lines from `process` until one starts with `prefix`; returns its rest.
 std::string read_line_starting(QProcess& process, const std::string& prefix, int timeout_ms) {
@@ -41,8 +43,8 @@ std::string read_line_starting(QProcess& process, const std::string& prefix, int
 }
 
 TEST(QuillonProcessTest, WritePastesChineseTextIntoAnotherProgram) {
-  const QString quillon = program_from_environment("QUILLON_BINARY");
-  const QString target_path = program_from_environment("QUILLON_PASTE_TARGET");
+  const QString quillon = quillon_binary();
+  const QString target_path = program_from_environment("QUILLON_PASTE_TARGET", QUILLON_DEFAULT_PASTE_TARGET);
   ASSERT_FALSE(quillon.isEmpty());
   ASSERT_FALSE(target_path.isEmpty());
 
@@ -68,7 +70,7 @@ TEST(QuillonProcessTest, WritePastesChineseTextIntoAnotherProgram) {
 // With nobody to read the clipboard, the process gives up after 2 s, still
 // successfully: the text stays on offer only while the process lives.
 TEST(QuillonProcessTest, WriteWithoutAReaderEndsAfterTwoSeconds) {
-  const QString quillon = program_from_environment("QUILLON_BINARY");
+  const QString quillon = quillon_binary();
   ASSERT_FALSE(quillon.isEmpty());
   QElapsedTimer timer;
   timer.start();
@@ -89,7 +91,7 @@ struct QuitRow {
 // SIGTERM during a hold ends the wait at once; every key the run pressed still
 // goes up, and the process is gone promptly.
 TEST(QuillonProcessTest, QuittingDuringAHoldReleasesEveryKey) {
-  const QString quillon = program_from_environment("QUILLON_BINARY");
+  const QString quillon = quillon_binary();
   ASSERT_FALSE(quillon.isEmpty());
   const QuitRow rows[] = {
       {"Up!5000", 1, {"down Up", "up Up"}},
