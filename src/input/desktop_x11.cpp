@@ -90,6 +90,8 @@ class QtClipboard : public Clipboard {
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire 5 % early.
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     watch_.on_request = [&timer] { timer.start(kQuietMs); };
     timer.start(static_cast<int>(std::clamp(timeout_seconds * 1000.0, 0.0, 1e9)));

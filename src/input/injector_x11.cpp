@@ -63,11 +63,13 @@ std::unique_ptr<XTestInjector> XTestInjector::open() {
   return std::unique_ptr<XTestInjector>(new XTestInjector(std::move(connection)));
 }
 
-XTestInjector::XTestInjector(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+XTestInjector::XTestInjector(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {
+  resolve_all();
+}
 
 XTestInjector::~XTestInjector() {
   Display* display = connection_->display;
-  for (unsigned keycode : borrowed_keycodes_) {
+  for (const auto& [keysym, keycode] : borrowed_) {
     KeySym none = NoSymbol;
     XChangeKeyboardMapping(display, static_cast<int>(keycode), 1, &none, 1);
   }
@@ -93,13 +95,13 @@ unsigned XTestInjector::bind_spare_keycode(unsigned long keysym) {
   KeySym sym = keysym;
   XChangeKeyboardMapping(display, static_cast<int>(spare), 1, &sym, 1);
   XSync(display, False);
-  borrowed_keycodes_.push_back(spare);
+  borrowed_[keysym] = spare;
   return spare;
 }
 
 // The keyboard map may change while we run (a layout switch, or our own spare
 // binding). Reading the events the server sends us lets Xlib reload its copy of
-// the map; our keycodes are then looked up afresh.
+// the map; every code is then resolved afresh.
 void XTestInjector::follow_keyboard_map() {
   Display* display = connection_->display;
   bool changed = false;
@@ -109,25 +111,38 @@ void XTestInjector::follow_keyboard_map() {
     if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
     changed = true;
   }
-  if (changed) keycodes_.clear();
+  if (changed) resolve_all();
 }
 
-unsigned XTestInjector::keycode_for(std::uint8_t vk) {
-  follow_keyboard_map();
-  if (auto found = keycodes_.find(vk); found != keycodes_.end()) return found->second;
-  const unsigned long keysym = keysym_for_vk(vk);
-  unsigned keycode = 0;
-  if (keysym != NoSymbol) {
-    keycode = XKeysymToKeycode(connection_->display, keysym);
-    if (keycode == 0) keycode = bind_spare_keycode(keysym);
+// Every code is resolved up front, so that no spare keycode is bound halfway
+// through a chord.
+void XTestInjector::resolve_all() {
+  keycodes_.clear();
+  for (int code = 0; code < 256; ++code) {
+    const auto vk = static_cast<std::uint8_t>(code);
+    const unsigned long keysym = keysym_for_vk(vk);
+    if (keysym == NoSymbol) continue;
+    unsigned keycode = XKeysymToKeycode(connection_->display, keysym);
+    if (keycode == 0) {
+      const auto borrowed = borrowed_.find(keysym);
+      keycode = borrowed != borrowed_.end() ? borrowed->second : bind_spare_keycode(keysym);
+    }
+    keycodes_[vk] = keycode;
   }
-  keycodes_[vk] = keycode;
-  return keycode;
 }
 
 void XTestInjector::send_key(std::uint8_t vk, bool down) {
-  const unsigned keycode = keycode_for(vk);
+  follow_keyboard_map();
+  unsigned keycode = 0;
+  // A key goes up on the keycode it went down on, even if the map changed in between.
+  if (const auto pressed = pressed_.find(vk); !down && pressed != pressed_.end()) {
+    keycode = pressed->second;
+    pressed_.erase(pressed);
+  } else if (const auto found = keycodes_.find(vk); found != keycodes_.end()) {
+    keycode = found->second;
+  }
   if (keycode == 0) return;
+  if (down) pressed_[vk] = keycode;
   XTestFakeKeyEvent(connection_->display, keycode, down ? True : False, CurrentTime);
   XFlush(connection_->display);
 }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <vector>
 
 #include "input/platform.h"
 
@@ -30,13 +29,14 @@ class XTestInjector : public InputInjector {
   struct Connection;
   explicit XTestInjector(std::unique_ptr<Connection> connection);
   void follow_keyboard_map();
-  unsigned keycode_for(std::uint8_t vk);
+  void resolve_all();
   unsigned bind_spare_keycode(unsigned long keysym);
   void send_key(std::uint8_t vk, bool down);
 
   std::unique_ptr<Connection> connection_;
-  std::map<std::uint8_t, unsigned> keycodes_;
-  std::vector<unsigned> borrowed_keycodes_;
+  std::map<std::uint8_t, unsigned> keycodes_;   // 0: the code has no key
+  std::map<std::uint8_t, unsigned> pressed_;    // keys down, by the keycode used
+  std::map<unsigned long, unsigned> borrowed_;  // keysym -> spare keycode we bound
 };
 
 // The X keysym for a virtual-key code, 0 when the code has none.

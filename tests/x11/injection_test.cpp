@@ -272,5 +272,26 @@ TEST_F(InjectionTest, KeysFollowAKeyboardMapChange) {
   EXPECT_EQ(texts(events), (Strings{"down KP_Divide", "up KP_Divide"}));
 }
 
+// A map change in the middle of a hold must not strand the held key: it goes up
+// on the keycode it went down on.
+TEST_F(InjectionTest, HeldKeyGoesUpOnItsOwnKeycodeAfterAMapChange) {
+  const unsigned usual = probe_.keycode_of("KP_Divide");
+  const unsigned other = probe_.keycode_of("KP_Multiply");
+  const std::vector<std::string> usual_syms = probe_.keysyms_at(usual);
+  const std::vector<std::string> other_syms = probe_.keysyms_at(other);
+  QTimer::singleShot(100, [&] {
+    probe_.bind(usual, other_syms);
+    probe_.bind(other, usual_syms);
+  });
+  const std::vector<RawEvent> events = run("div!300", 2);
+  probe_.bind(usual, usual_syms);
+  probe_.bind(other, other_syms);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].kind, RawEvent::Kind::KeyDown);
+  EXPECT_EQ(events[1].kind, RawEvent::Kind::KeyUp);
+  EXPECT_EQ(events[0].keycode, usual);
+  EXPECT_EQ(events[1].keycode, usual);
+}
+
 }  // namespace
 }  // namespace quillon::testing
