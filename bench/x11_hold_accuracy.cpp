@@ -5,6 +5,7 @@
 //
 // Usage: x11_hold_accuracy [path/to/quillon] [runs]
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -70,19 +71,27 @@ int main(int argc, char** argv) {
     std::string action = "Up!1000";
     char* child_argv[] = {quillon.data(), const_cast<char*>("--do"), action.data(), nullptr};
     pid_t pid = 0;
-    if (posix_spawn(&pid, quillon.c_str(), nullptr, nullptr, child_argv, environ) != 0) {
+    // The child's log line would only clutter the table.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawn(&pid, quillon.c_str(), &quiet, nullptr, child_argv, environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0) {
       std::fprintf(stderr, "cannot start %s\n", quillon.c_str());
       return 1;
     }
-    double cpu_at_down = 0;
-    if (recorder.wait_for(1, 10s).empty()) {
+    if (recorder.wait_for(1, 10s, 0ms).empty()) {
       std::fprintf(stderr, "no key arrived\n");
       ::kill(pid, SIGKILL);
       return 1;
     }
-    cpu_at_down = cpu_seconds(pid);
-    const std::vector<RawEvent> events = recorder.wait_for(2, 5s);
+    const double cpu_at_down = cpu_seconds(pid);
+    const auto at_down = std::chrono::steady_clock::now();
+    recorder.wait_for(2, 5s, 0ms);
     const double cpu_at_up = cpu_seconds(pid);
+    const double measured_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - at_down).count();
+    const std::vector<RawEvent> events = recorder.wait_for(2, 0ms);
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
@@ -93,7 +102,7 @@ int main(int argc, char** argv) {
     const double local = std::chrono::duration<double, std::milli>(events[1].received - events[0].received).count();
     server_ms.push_back(static_cast<double>(events[1].server_ms - events[0].server_ms));
     local_ms.push_back(local);
-    hold_cpu_percent.push_back(100.0 * (cpu_at_up - cpu_at_down) / (local / 1000.0));
+    hold_cpu_percent.push_back(100.0 * (cpu_at_up - cpu_at_down) / measured_seconds);
     process_cpu_ms.push_back(1000.0 * (static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6));
     std::printf("run %2d: held %4.0f ms (server), %8.3f ms (recorder), hold CPU %.3f %%, process CPU %.0f ms\n",

@@ -153,6 +153,9 @@ void XTestInjector::key_up(std::uint8_t vk) { send_key(vk, false); }
 
 void XTestInjector::mouse(std::uint32_t flags, int dx, int dy) {
   Display* display = connection_->display;
+  // The server does not put XTest relative motion through the pointer's
+  // acceleration (the integration tests check this under a steep one), so the
+  // pointer moves by exactly dx, dy.
   if (flags & kMove) XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
   if (flags & kLeftDown) XTestFakeButtonEvent(display, 1, True, CurrentTime);
   if (flags & kLeftUp) XTestFakeButtonEvent(display, 1, False, CurrentTime);

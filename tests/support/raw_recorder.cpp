@@ -145,11 +145,12 @@ void RawEventRecorder::run() {
   }
 }
 
-std::vector<RawEvent> RawEventRecorder::wait_for(std::size_t count, std::chrono::milliseconds timeout) {
+std::vector<RawEvent> RawEventRecorder::wait_for(std::size_t count, std::chrono::milliseconds timeout,
+                                                 std::chrono::milliseconds settle) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, timeout, [&] { return events_.size() >= count; });
   lock.unlock();
-  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  if (settle.count() > 0) std::this_thread::sleep_for(settle);
   return events();
 }
 

@@ -41,8 +41,9 @@ class RawEventRecorder {
   bool ok() const { return ok_; }
 
   // Waits until at least `count` events are recorded or `timeout` passes, then
-  // a little longer so that stray extra events are caught too.
-  std::vector<RawEvent> wait_for(std::size_t count, std::chrono::milliseconds timeout);
+  // `settle` longer so that stray extra events are caught too.
+  std::vector<RawEvent> wait_for(std::size_t count, std::chrono::milliseconds timeout,
+                                 std::chrono::milliseconds settle = std::chrono::milliseconds(60));
   std::vector<RawEvent> events();
   void clear();
 
