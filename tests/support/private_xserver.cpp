@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,8 +17,8 @@ PrivateXServer::PrivateXServer() {
   pid_ = ::fork();
   if (pid_ == 0) {
     ::close(ready[0]);
-    // A new process group, so that nothing the server starts outlives it.
-    ::setpgid(0, 0);
+    // The server must not outlive a test binary that crashes.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     const std::string fd = std::to_string(ready[1]);
     ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
