@@ -69,7 +69,13 @@ XTestInjector::XTestInjector(std::unique_ptr<Connection> connection) : connectio
 
 XTestInjector::~XTestInjector() {
   Display* display = connection_->display;
-  for (const auto& [keysym, keycode] : borrowed_) {
+  for (const auto& [keycode, keysym] : borrowed_) {
+    // A new layout loaded meanwhile may have given the keycode a use of its own.
+    int per_keycode = 0;
+    KeySym* now = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &per_keycode);
+    const bool still_ours = now && per_keycode > 0 && now[0] == keysym;
+    if (now) XFree(now);
+    if (!still_ours) continue;
     KeySym none = NoSymbol;
     XChangeKeyboardMapping(display, static_cast<int>(keycode), 1, &none, 1);
   }
@@ -95,7 +101,7 @@ unsigned XTestInjector::bind_spare_keycode(unsigned long keysym) {
   KeySym sym = keysym;
   XChangeKeyboardMapping(display, static_cast<int>(spare), 1, &sym, 1);
   XSync(display, False);
-  borrowed_[keysym] = spare;
+  borrowed_[spare] = keysym;
   return spare;
 }
 
@@ -122,11 +128,10 @@ void XTestInjector::resolve_all() {
     const auto vk = static_cast<std::uint8_t>(code);
     const unsigned long keysym = keysym_for_vk(vk);
     if (keysym == NoSymbol) continue;
+    // Our own earlier binding is found here like any other; only a keysym that
+    // really is missing (again, after a new layout) takes a spare keycode.
     unsigned keycode = XKeysymToKeycode(connection_->display, keysym);
-    if (keycode == 0) {
-      const auto borrowed = borrowed_.find(keysym);
-      keycode = borrowed != borrowed_.end() ? borrowed->second : bind_spare_keycode(keysym);
-    }
+    if (keycode == 0) keycode = bind_spare_keycode(keysym);
     keycodes_[vk] = keycode;
   }
 }

@@ -12,6 +12,7 @@ namespace quillon {
 // keysyms become keycodes; a keysym the keyboard map lacks is bound to a spare
 // keycode for the rest of the session (clients read the map lazily, so unbinding
 // right after the event would make them see NoSymbol) and unbound on destruction.
+// Codes are resolved when it opens and again after every keyboard map change.
 class XTestInjector : public InputInjector {
  public:
   // Null when the display cannot be opened or lacks the XTest extension.
@@ -36,7 +37,7 @@ class XTestInjector : public InputInjector {
   std::unique_ptr<Connection> connection_;
   std::map<std::uint8_t, unsigned> keycodes_;   // 0: the code has no key
   std::map<std::uint8_t, unsigned> pressed_;    // keys down, by the keycode used
-  std::map<unsigned long, unsigned> borrowed_;  // keysym -> spare keycode we bound
+  std::map<unsigned, unsigned long> borrowed_;  // spare keycode we bound -> its keysym
 };
 
 // The X keysym for a virtual-key code, 0 when the code has none.

@@ -254,6 +254,40 @@ TEST_F(InjectionTest, MissingKeysymIsBorrowedForTheSessionAndGivenBack) {
   EXPECT_EQ(probe_.bound_keycodes(), bound_before);
 }
 
+// When a new layout takes over the borrowed keycode, the keysym gets another
+// one, and the layout's own key is left alone at the end.
+TEST_F(InjectionTest, BorrowedKeycodeTakenOverByANewLayoutIsLeftToIt) {
+  const unsigned usual = probe_.keycode_of("KP_Divide");
+  const std::vector<std::string> usual_syms = probe_.keysyms_at(usual);
+  probe_.bind(usual, {});
+  unsigned first = 0;
+  unsigned second = 0;
+  {
+    auto injector = XTestInjector::open();
+    ASSERT_TRUE(injector);
+    Executor executor(Platform{*injector, *desktop_.shell, *desktop_.browsers, *desktop_.processes, *desktop_.clipboard,
+                               messages_, waiter_});
+    recorder_->clear();
+    executor.run(read_action("div"));
+    std::vector<RawEvent> events = recorder_->wait_for(2, 3s);
+    ASSERT_EQ(texts(events), (Strings{"down KP_Divide", "up KP_Divide"}));
+    first = events[0].keycode;
+    probe_.bind(first, {"F20"});
+    std::this_thread::sleep_for(50ms);
+    recorder_->clear();
+    executor.run(read_action("div"));
+    events = recorder_->wait_for(2, 3s);
+    ASSERT_EQ(texts(events), (Strings{"down KP_Divide", "up KP_Divide"}));
+    second = events[0].keycode;
+    EXPECT_NE(second, first);
+  }
+  const Strings left = probe_.keysyms_at(first);
+  EXPECT_TRUE(!left.empty() && left.front() == "F20");
+  EXPECT_TRUE(probe_.keysyms_at(second).empty());
+  probe_.bind(first, {});
+  probe_.bind(usual, usual_syms);
+}
+
 // The keyboard map can change under a running program (a layout switch); keys
 // must follow it rather than a keycode remembered from before.
 TEST_F(InjectionTest, KeysFollowAKeyboardMapChange) {
