@@ -147,6 +147,10 @@ TEST_F(InjectionTest, ChordsClicksAndStepsArriveInWrittenOrder) {
   for (const SequenceRow& row : rows) {
     EXPECT_EQ(texts(run(row.action, row.expected.size())), row.expected) << row.action;
   }
+  // Well inside any double-click time.
+  const std::vector<RawEvent> double_click = run("MLBDC", 4);
+  ASSERT_EQ(double_click.size(), 4u);
+  EXPECT_LT(double_click[3].server_ms - double_click[0].server_ms, 50u);
 }
 
 // Relative motion must move the pointer by exactly dx, dy whatever the user's
