@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include <chrono>
+#include <ctime>
 
 #include "input/waiter_qt.h"
 
@@ -15,13 +16,22 @@ using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
+double thread_cpu_seconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 TEST(QtWaiterTest, ProcessesEventsWhileWaitingAndEndsStrictlyAfterTheTime) {
   QtWaiter waiter;
   bool posted_ran = false;
   QTimer::singleShot(50, [&] { posted_ran = true; });
   const auto start = Clock::now();
   const double start_own = waiter.now();
+  const double start_cpu = thread_cpu_seconds();
   EXPECT_TRUE(waiter.wait(0.3));
+  // Sleeping, not polling: a busy wait would use the whole 0.3 s.
+  EXPECT_LT(thread_cpu_seconds() - start_cpu, 0.05);
   EXPECT_GT(seconds_since(start), 0.3);
   EXPECT_GT(waiter.now() - start_own, 0.3);
   EXPECT_LT(seconds_since(start), 0.5);
