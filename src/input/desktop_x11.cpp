@@ -6,12 +6,14 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 
 #include "input/desktop.h"
 #include "input/injector_x11.h"
@@ -50,16 +52,16 @@ class DetachedProcessLauncher : public ProcessLauncher {
   }
 };
 
-// Counts selection requests reaching this process, so that a short-lived
-// process knows when its clipboard text has been read.
-class SelectionRequestCounter : public QAbstractNativeEventFilter {
+// Reports selection requests reaching this process, so that a short-lived
+// process knows when its clipboard text is being read.
+class SelectionRequestWatch : public QAbstractNativeEventFilter {
  public:
-  int requests = 0;
+  std::function<void()> on_request;
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     constexpr std::uint8_t kSelectionRequest = 30;
-    if (type == "xcb_generic_event_t" && message) {
+    if (type == "xcb_generic_event_t" && message && on_request) {
       const auto response_type = *static_cast<const std::uint8_t*>(message);
-      if ((response_type & 0x7f) == kSelectionRequest) ++requests;
+      if ((response_type & 0x7f) == kSelectionRequest) on_request();
     }
     return false;
   }
@@ -67,8 +69,8 @@ class SelectionRequestCounter : public QAbstractNativeEventFilter {
 
 class QtClipboard : public Clipboard {
  public:
-  QtClipboard() { QCoreApplication::instance()->installNativeEventFilter(&counter_); }
-  ~QtClipboard() override { QCoreApplication::instance()->removeNativeEventFilter(&counter_); }
+  QtClipboard() { QCoreApplication::instance()->installNativeEventFilter(&watch_); }
+  ~QtClipboard() override { QCoreApplication::instance()->removeNativeEventFilter(&watch_); }
 
   bool set_text(const std::string& text) override {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -79,28 +81,26 @@ class QtClipboard : public Clipboard {
     return true;
   }
 
+  // One timer: first the time allowed for the first request, then, after every
+  // request, a short quiet spell (a paste asks for the targets, then the text).
+  // Quitting the application ends the loop too.
   void wait_until_served(double timeout_seconds) {
     if (!owned_) return;
     constexpr int kQuietMs = 300;
-    QElapsedTimer since_start;
-    since_start.start();
-    int seen = counter_.requests;
-    QElapsedTimer since_request;
-    while (true) {
-      QEventLoop loop;
-      QTimer::singleShot(20, &loop, &QEventLoop::quit);
-      loop.exec();
-      if (counter_.requests != seen) {
-        seen = counter_.requests;
-        since_request.start();
-      }
-      if (since_request.isValid() && since_request.elapsed() > kQuietMs) return;
-      if (!since_request.isValid() && static_cast<double>(since_start.elapsed()) > timeout_seconds * 1000) return;
-    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    // A coarse timer may fire 5 % early.
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    watch_.on_request = [&timer] { timer.start(kQuietMs); };
+    timer.start(static_cast<int>(std::clamp(timeout_seconds * 1000.0, 0.0, 1e9)));
+    loop.exec();
+    watch_.on_request = nullptr;
   }
 
  private:
-  SelectionRequestCounter counter_;
+  SelectionRequestWatch watch_;
   bool owned_ = false;
 };
 

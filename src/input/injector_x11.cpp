@@ -63,11 +63,19 @@ std::unique_ptr<XTestInjector> XTestInjector::open() {
   return std::unique_ptr<XTestInjector>(new XTestInjector(std::move(connection)));
 }
 
-XTestInjector::XTestInjector(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+XTestInjector::XTestInjector(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {
+  resolve_all();
+}
 
 XTestInjector::~XTestInjector() {
   Display* display = connection_->display;
-  for (unsigned keycode : borrowed_keycodes_) {
+  for (const auto& [keycode, keysym] : borrowed_) {
+    // A new layout loaded meanwhile may have given the keycode a use of its own.
+    int per_keycode = 0;
+    KeySym* now = XGetKeyboardMapping(display, static_cast<KeyCode>(keycode), 1, &per_keycode);
+    const bool still_ours = now && per_keycode > 0 && now[0] == keysym;
+    if (now) XFree(now);
+    if (!still_ours) continue;
     KeySym none = NoSymbol;
     XChangeKeyboardMapping(display, static_cast<int>(keycode), 1, &none, 1);
   }
@@ -93,25 +101,53 @@ unsigned XTestInjector::bind_spare_keycode(unsigned long keysym) {
   KeySym sym = keysym;
   XChangeKeyboardMapping(display, static_cast<int>(spare), 1, &sym, 1);
   XSync(display, False);
-  borrowed_keycodes_.push_back(spare);
+  borrowed_[spare] = keysym;
   return spare;
 }
 
-unsigned XTestInjector::keycode_for(std::uint8_t vk) {
-  if (auto found = keycodes_.find(vk); found != keycodes_.end()) return found->second;
-  const unsigned long keysym = keysym_for_vk(vk);
-  unsigned keycode = 0;
-  if (keysym != NoSymbol) {
-    keycode = XKeysymToKeycode(connection_->display, keysym);
-    if (keycode == 0) keycode = bind_spare_keycode(keysym);
+// The keyboard map may change while we run (a layout switch, or our own spare
+// binding). Reading the events the server sends us lets Xlib reload its copy of
+// the map; every code is then resolved afresh.
+void XTestInjector::follow_keyboard_map() {
+  Display* display = connection_->display;
+  bool changed = false;
+  while (XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
+    changed = true;
   }
-  keycodes_[vk] = keycode;
-  return keycode;
+  if (changed) resolve_all();
+}
+
+// Every code is resolved up front, so that no spare keycode is bound halfway
+// through a chord.
+void XTestInjector::resolve_all() {
+  keycodes_.clear();
+  for (int code = 0; code < 256; ++code) {
+    const auto vk = static_cast<std::uint8_t>(code);
+    const unsigned long keysym = keysym_for_vk(vk);
+    if (keysym == NoSymbol) continue;
+    // Our own earlier binding is found here like any other; only a keysym that
+    // really is missing (again, after a new layout) takes a spare keycode.
+    unsigned keycode = XKeysymToKeycode(connection_->display, keysym);
+    if (keycode == 0) keycode = bind_spare_keycode(keysym);
+    keycodes_[vk] = keycode;
+  }
 }
 
 void XTestInjector::send_key(std::uint8_t vk, bool down) {
-  const unsigned keycode = keycode_for(vk);
+  follow_keyboard_map();
+  unsigned keycode = 0;
+  // A key goes up on the keycode it went down on, even if the map changed in between.
+  if (const auto pressed = pressed_.find(vk); !down && pressed != pressed_.end()) {
+    keycode = pressed->second;
+    pressed_.erase(pressed);
+  } else if (const auto found = keycodes_.find(vk); found != keycodes_.end()) {
+    keycode = found->second;
+  }
   if (keycode == 0) return;
+  if (down) pressed_[vk] = keycode;
   XTestFakeKeyEvent(connection_->display, keycode, down ? True : False, CurrentTime);
   XFlush(connection_->display);
 }
@@ -122,6 +158,9 @@ void XTestInjector::key_up(std::uint8_t vk) { send_key(vk, false); }
 
 void XTestInjector::mouse(std::uint32_t flags, int dx, int dy) {
   Display* display = connection_->display;
+  // The server does not put XTest relative motion through the pointer's
+  // acceleration (the integration tests check this under a steep one), so the
+  // pointer moves by exactly dx, dy.
   if (flags & kMove) XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
   if (flags & kLeftDown) XTestFakeButtonEvent(display, 1, True, CurrentTime);
   if (flags & kLeftUp) XTestFakeButtonEvent(display, 1, False, CurrentTime);

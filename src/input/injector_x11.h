@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <vector>
 
 #include "input/platform.h"
 
@@ -13,6 +12,7 @@ namespace quillon {
 // keysyms become keycodes; a keysym the keyboard map lacks is bound to a spare
 // keycode for the rest of the session (clients read the map lazily, so unbinding
 // right after the event would make them see NoSymbol) and unbound on destruction.
+// Codes are resolved when it opens and again after every keyboard map change.
 class XTestInjector : public InputInjector {
  public:
   // Null when the display cannot be opened or lacks the XTest extension.
@@ -29,13 +29,15 @@ class XTestInjector : public InputInjector {
  private:
   struct Connection;
   explicit XTestInjector(std::unique_ptr<Connection> connection);
-  unsigned keycode_for(std::uint8_t vk);
+  void follow_keyboard_map();
+  void resolve_all();
   unsigned bind_spare_keycode(unsigned long keysym);
   void send_key(std::uint8_t vk, bool down);
 
   std::unique_ptr<Connection> connection_;
-  std::map<std::uint8_t, unsigned> keycodes_;
-  std::vector<unsigned> borrowed_keycodes_;
+  std::map<std::uint8_t, unsigned> keycodes_;   // 0: the code has no key
+  std::map<std::uint8_t, unsigned> pressed_;    // keys down, by the keycode used
+  std::map<unsigned, unsigned long> borrowed_;  // spare keycode we bound -> its keysym
 };
 
 // The X keysym for a virtual-key code, 0 when the code has none.

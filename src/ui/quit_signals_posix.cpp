@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
 #include <QSocketNotifier>
 #include <csignal>
 
@@ -19,7 +21,10 @@ extern "C" void forward_signal(int) {
 }  // namespace
 
 void install_quit_signal_handler(std::function<void()> on_quit) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signal_socket) != 0) return;
+  // Programs we start must not inherit the pair; a flood of signals must never
+  // block the handler.
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signal_socket) != 0) return;
+  ::fcntl(g_signal_socket[0], F_SETFL, ::fcntl(g_signal_socket[0], F_GETFL) | O_NONBLOCK);
   auto* notifier = new QSocketNotifier(g_signal_socket[1], QSocketNotifier::Read);
   QObject::connect(notifier, &QSocketNotifier::activated, notifier, [on_quit = std::move(on_quit)] {
     char byte = 0;

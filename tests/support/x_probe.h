@@ -1,0 +1,40 @@
+#pragma once
+
+// A plain X connection for tests to look at and set up server state (pointer
+// position, keyboard map) without Xlib's macros leaking into test code.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillon::testing {
+
+class XProbe {
+ public:
+  explicit XProbe(const std::string& display_name);
+  ~XProbe();
+  XProbe(const XProbe&) = delete;
+  XProbe& operator=(const XProbe&) = delete;
+
+  bool ok() const { return display_ != nullptr; }
+  std::pair<int, int> pointer();
+  void put_pointer(int x, int y);
+  // The core pointer acceleration (XChangePointerControl); returns the old one.
+  struct Acceleration {
+    int numerator, denominator, threshold;
+  };
+  Acceleration set_acceleration(Acceleration acceleration);
+  // The keycode whose first keysym is `keysym_name`, 0 when none.
+  unsigned keycode_of(const std::string& keysym_name);
+  // The keysym names bound to `keycode` (NoSymbol entries left out).
+  std::vector<std::string> keysyms_at(unsigned keycode);
+  // Every keycode with at least one keysym.
+  std::vector<unsigned> bound_keycodes();
+  // Binds `keysym_names` to `keycode`; an empty list unbinds it.
+  void bind(unsigned keycode, const std::vector<std::string>& keysym_names);
+
+ private:
+  void* display_ = nullptr;
+};
+
+}  // namespace quillon::testing
