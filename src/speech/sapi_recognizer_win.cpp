@@ -1,7 +1,7 @@
 // The recogniser layer over the SAPI 5 shared recogniser. No Qt here: this
 // builds with mingw-w64, whose sapi.h and sphelper.h declare all it uses.
 
-#include "speech/sapi_recognizer_win.h"
+#include "speech/sapi_recognizer.h"
 
 #include <windows.h>
 // The SAPI headers build on windows.h, so it comes first.
@@ -193,6 +193,16 @@ class SapiRecognizer : public Recognizer {
 std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log) {
   log += "speech engine: Windows speech platform (SAPI 5 shared recogniser)\n";
   return std::make_unique<SapiRecognizer>();
+}
+
+}  // namespace quillon
+
+namespace quillon {
+
+bool sapi_available(const EngineOptions&) { return true; }
+
+std::unique_ptr<Recognizer> make_sapi_engine(const EngineOptions&, std::string& log) {
+  return make_sapi_recognizer(log);
 }
 
 }  // namespace quillon

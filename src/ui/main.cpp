@@ -31,7 +31,7 @@ struct Options {
   bool exit_after_audio = false, list_recognizers = false, listen = false, intro = true;
 };
 
-Options parse_options(QApplication& app) {
+Options parse_options(QCoreApplication& app) {
   QCommandLineParser parser;
   parser.setApplicationDescription("Quillon: voice commands for games and applications.");
   parser.addHelpOption();
@@ -113,7 +113,7 @@ ComposerHooks composer_hooks(const std::string& folder, Messages& messages, cons
   return hooks;
 }
 
-int run_window(QApplication& app, const Options& o) {
+EngineOptions engine_options_for(const Options& o) {
   EngineOptions engine_options;
   engine_options.program_folder =
       resolve_program_folder(o.program_folder, QCoreApplication::applicationDirPath().toStdString());
@@ -123,10 +123,16 @@ int run_window(QApplication& app, const Options& o) {
   engine_options.post_to_gui = [](std::function<void()> work) {
     QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
   };
-  if (o.list_recognizers) {
-    for (const std::string& name : available_engines(engine_options)) std::printf("%s\n", name.c_str());
-    return 0;
-  }
+  return engine_options;
+}
+
+int list_recognizers(const Options& o) {
+  for (const std::string& name : available_engines(engine_options_for(o))) std::printf("%s\n", name.c_str());
+  return 0;
+}
+
+int run_window(QApplication& app, const Options& o) {
+  const EngineOptions engine_options = engine_options_for(o);
   std::string log;
   std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
   std::fprintf(stderr, "quillon: %s\n", log.c_str());
@@ -175,6 +181,13 @@ int run_window(QApplication& app, const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Listing the engines needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--list-recognizers") {
+      QCoreApplication console(argc, argv);
+      return list_recognizers(parse_options(console));
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(text::kAppTitle);
   const Options options = parse_options(app);

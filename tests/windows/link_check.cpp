@@ -6,7 +6,7 @@
 #include <string>
 
 #include "input/desktop.h"
-#include "speech/sapi_recognizer_win.h"
+#include "speech/sapi_recognizer.h"
 
 namespace {
 

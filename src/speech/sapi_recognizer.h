@@ -12,4 +12,9 @@ namespace quillon {
 // thread. Never null; appends to `log` which engine this is.
 std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log);
 
+inline constexpr char kSapiEngine[] = "sapi";
+// The engine table's entry points; on other platforms the engine is absent.
+bool sapi_available(const EngineOptions& options);
+std::unique_ptr<Recognizer> make_sapi_engine(const EngineOptions& options, std::string& log);
+
 }  // namespace quillon
