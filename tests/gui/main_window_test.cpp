@@ -141,9 +141,7 @@ struct Wired {
   bool help_shown = false;
 
   Wired() {
-    store.files["帝国时代2"] =
-        std::string(testing::FakeStore::kEmptyGame)
-            .replace(std::string(testing::FakeStore::kEmptyGame).find("</L>"), 0, "<P VALSTR=\"Ctrl+V\">+城堡</P>\r\n");
+    store.files["帝国时代2"] = testing::vocabulary(testing::entry("Ctrl+V", "城堡"));
     ComposerHooks hooks;
     hooks.choose_file = [this] { return chosen_file; };
     hooks.show_note = [this](const std::string& note) { notes.push_back(note); };

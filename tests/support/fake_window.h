@@ -11,6 +11,7 @@
 #include "core/vocabulary_store.h"
 #include "speech/recognizer.h"
 #include "support/recording_platform.h"
+#include "support/vocab_samples.h"
 
 namespace quillon::testing {
 
@@ -134,11 +135,7 @@ class FakeStore : public VocabularyStore {
     return {};
   }
 
-  static constexpr const char* kEmptyGame =
-      "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
-      "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
-      "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n"
-      "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+  static inline const std::string kEmptyGame = vocabulary("");
 };
 
 // A recogniser whose calls can be made to fail one by one.

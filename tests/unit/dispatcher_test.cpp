@@ -5,6 +5,7 @@
 
 #include "commands/dispatcher.h"
 #include "support/recording_platform.h"
+#include "support/vocab_samples.h"
 
 namespace quillon {
 namespace {
@@ -12,17 +13,9 @@ namespace {
 using Transcript = std::vector<std::string>;
 
 const std::string kVocab =
-    "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
-    "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
-    "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n"
-    "<P VALSTR=\"Ctrl+V\">+城堡</P>\r\n"
-    "<P VALSTR=\"3\">+三号部队</P>\r\n"
-    "<P VALSTR=\"3*MRBC\">+三号部队过来</P>\r\n"
-    "<P VALSTR=\"Up!1000\">+地图上移</P>\r\n"
-    "<P VALSTR=\"A\">+攻击</P>\r\n"
-    "<P VALSTR=\"B\">+攻击</P>\r\n"
-    "<P VALSTR=\"X\">+Abc</P>\r\n"
-    "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+    testing::vocabulary(testing::entry("Ctrl+V", "城堡") + testing::entry("3", "三号部队") +
+                        testing::entry("3*MRBC", "三号部队过来") + testing::entry("Up!1000", "地图上移") +
+                        testing::entry("A", "攻击") + testing::entry("B", "攻击") + testing::entry("X", "Abc"));
 
 class Feedback : public FeedbackTarget {
  public:

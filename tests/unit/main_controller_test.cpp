@@ -17,15 +17,8 @@ using testing::FakeRecognizer;
 using testing::FakeStore;
 using testing::FakeView;
 using Log = std::vector<std::string>;
-
-std::string entry(const std::string& action, const std::string& phrase) {
-  return "<P VALSTR=\"" + action + "\">+" + phrase + "</P>\r\n";
-}
-
-std::string vocabulary(const std::string& entries) {
-  std::string text = FakeStore::kEmptyGame;
-  return text.replace(text.find("</L>"), 0, entries);
-}
+using testing::entry;
+using testing::vocabulary;
 
 struct Window {
   testing::RecordingPlatform desktop;

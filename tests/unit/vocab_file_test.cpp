@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/vocab_samples.h"
 #include "vocabulary/atomic_file.h"
 #include "vocabulary/vocab_file.h"
 #include "vocabulary/vocab_text.h"
@@ -16,11 +17,8 @@
 namespace quillon {
 namespace {
 
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
-    "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
-    "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n";
-const std::string kTail = "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+using testing::kHead;
+using testing::kTail;
 
 std::string bytes_of(const std::string& path) {
   QFile file(QString::fromStdString(path));

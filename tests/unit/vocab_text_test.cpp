@@ -3,20 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/vocab_samples.h"
 #include "vocabulary/vocab_text.h"
 
 namespace quillon {
 namespace {
 
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
-    "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
-    "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n";
-const std::string kTail = "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
-
-std::string entry(const std::string& action, const std::string& phrase) {
-  return "<P VALSTR=\"" + action + "\">+" + phrase + "</P>\r\n";
-}
+using testing::entry;
+using testing::kHead;
+using testing::kTail;
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
