@@ -84,8 +84,9 @@ TEST(QuillonEndToEnd, PhrasesOnStandardInputBecomeKeysAndClicks) {
   run.start(quillon_binary(), {"--no-intro", "--program-folder", folder.path(), "--recognizer", "scripted", "--game",
                                "帝国时代2", "--listen"});
   ASSERT_TRUE(run.waitForStarted(5000));
-  // Lines wait in the pipe until the window listens.
-  run.write("城堡\n三号部队过来\n");
+  // Lines wait in the pipe until the window listens. A line that is no
+  // phrase of the game does nothing.
+  run.write("城堡\n城堡里\n三号部队过来\n");
   ASSERT_TRUE(run.waitForBytesWritten(5000));
 
   const Strings expected = {"down Control_L", "down v", "up Control_L",  "up v",
