@@ -10,11 +10,13 @@ packages=(
   libx11-dev libxtst-dev libxi-dev xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  unicode-data libasound2-dev libbz2-dev fonts-wqy-microhei nodejs npm
+  unicode-data libasound2-dev libbz2-dev fonts-wqy-microhei nodejs npm xdotool
 )
 
 missing=()
 for p in "${packages[@]}"; do
+  # Some Node.js builds bring their own npm and conflict with Debian's package.
+  [ "$p" = npm ] && command -v npm >/dev/null && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
