@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
+#include <utility>
 
 #include "core/composer.h"
 #include "core/main_controller.h"
@@ -158,8 +160,17 @@ void MainWindow::set_builtin_texts(const std::vector<std::string>& texts) {
 
 void MainWindow::connect_controller(MainController& controller, ComposerHooks hooks) {
   MainController* c = &controller;
-  connect(list2_, &QListWidget::itemClicked, this,
-          [this, c](QListWidgetItem* item) { c->choose_game(list2_->row(item)); });
+  // A game is chosen by a click or by moving the selection with the keys; a
+  // click that also moved the selection chooses once.
+  connect(list2_, &QListWidget::currentRowChanged, this, [this, c](int row) {
+    if (row < 0) return;
+    click_chose_ = QApplication::mouseButtons() != Qt::NoButton;
+    c->choose_game(row);
+  });
+  connect(list2_, &QListWidget::itemClicked, this, [this, c](QListWidgetItem* item) {
+    if (std::exchange(click_chose_, false)) return;
+    c->choose_game(list2_->row(item));
+  });
   connect(list1_, &QListWidget::currentRowChanged, this, [c](int row) {
     if (row >= 0) c->select_phrase(row);
   });
@@ -230,6 +241,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---- MainView ----------------------------------------------------------------
 
 void MainWindow::set_games(const std::vector<std::string>& games) {
+  const QSignalBlocker quiet(list2_);
   list2_->clear();
   file1_->clear();
   for (const std::string& game : games) {
@@ -249,9 +261,13 @@ std::optional<int> MainWindow::selected_game_row() const {
 
 std::string MainWindow::game_at(int row) const { return s(list2_->item(row)->text()); }
 int MainWindow::game_count() const { return list2_->count(); }
-void MainWindow::select_game_row(int row) { list2_->setCurrentRow(row); }
+void MainWindow::select_game_row(int row) {
+  const QSignalBlocker quiet(list2_);
+  list2_->setCurrentRow(row);
+}
 
 void MainWindow::remove_game_row(int row) {
+  const QSignalBlocker quiet(list2_);
   delete list2_->takeItem(row);
   list2_->setCurrentRow(-1);
   list2_->clearSelection();

@@ -112,6 +112,7 @@ class MainWindow : public QWidget, public MainView {
   QMenu* pop_ = nullptr;
   QMenu* pop2_ = nullptr;
   std::function<void()> on_close_;
+  bool click_chose_ = false;
 };
 
 }  // namespace quillon

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -181,6 +183,19 @@ TEST(MainWindowWiring, ClickingAGameListsItsPhrasesAndStartStopsVoiceCommands) {
   w.desktop.log.clear();
   w.controller.on_recognition("城堡");
   EXPECT_EQ(w.desktop.log, (std::vector<std::string>{"down Ctrl", "down V", "up Ctrl", "up V"}));
+}
+
+TEST(MainWindowWiring, AGameIsChosenOnceByAClickAndAlsoByTheArrowKeys) {
+  Wired w;
+  w.store.files["封神榜"] = testing::vocabulary(testing::entry("F1", "帮助"));
+  w.controller.start_up(false);
+  w.desktop.log.clear();
+  w.click_game(0);
+  EXPECT_EQ(std::count(w.desktop.log.begin(), w.desktop.log.end(), "speech load"), 1);
+  EXPECT_EQ(w.controller.state().current_game, "封神榜");
+  QTest::keyClick(w.find<QListWidget>("List2"), Qt::Key_Down);
+  EXPECT_EQ(w.controller.state().current_game, "帝国时代2");
+  EXPECT_EQ(std::count(w.desktop.log.begin(), w.desktop.log.end(), "speech load"), 2);
 }
 
 TEST(MainWindowWiring, TestModeShowsTheHeardPhraseAndTheTimerClearsIt) {
