@@ -230,9 +230,9 @@ TEST(MainWindowWiring, ComposerMenusAppendAndTemplatesReplace) {
   w.chosen_file = std::nullopt;
   QTest::mouseClick(w.find<QLabel>("Image2"), Qt::LeftButton);
   EXPECT_EQ(action->text(), "OpenIE[http://]");
-  w.chosen_file = "C:/Games/AOE.EXE";
+  w.chosen_file = "C:/Games/PLAY.EXE";
   QTest::mouseClick(w.find<QLabel>("Image2"), Qt::LeftButton);
-  EXPECT_EQ(action->text(), "OpenProgram[C:/Games/AOE.EXE]");
+  EXPECT_EQ(action->text(), "OpenProgram[C:/Games/PLAY.EXE]");
   w.chosen_file = "/home/u/歌.mp3";
   QTest::mouseClick(w.find<QLabel>("Image2"), Qt::LeftButton);
   EXPECT_EQ(action->text(), "OpenFile[/home/u/歌.mp3]");

@@ -73,7 +73,7 @@ TEST(GameName, RefusesWhatCannotBeAFileNameOnEitherPlatform) {
   };
   const Row rows[] = {
       {"帝国时代2", false},
-      {"Age of Empires II", false},
+      {"Space Pilots II", false},
       {"CON", true},
       {"con", true},
       {"Nul.txt", true},
