@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+shift || true
 out=$build/sphinx-eval
 mkdir -p "$out/wav"
 
@@ -29,7 +30,7 @@ if [ ! -f "$manifest" ]; then
     [ -f "$1" ] && return
     # espeak reads 地 as "de"; the phrases mean dì.
     espeak-ng -v "cmn-latn-pinyin+$3" -p "$4" -s "$5" -w "$1.raw.wav" "${2//地/di4}"
-    sox -q "$1.raw.wav" -r 16000 -c 1 -b 16 "$1" pad 0.3 0.2 2>/dev/null
+    sox -q -V1 "$1.raw.wav" -r 16000 -c 1 -b 16 "$1" pad 0.3 0.2 2>/dev/null
     rm -f "$1.raw.wav"
   }
   # Pink noise at a signal-to-noise ratio measured on the speech's RMS.
@@ -85,4 +86,4 @@ if [ ! -f "$manifest" ]; then
   mv "$tmp" "$manifest"
 fi
 
-"$build/bench/sphinx_eval" "$manifest" "${commands[@]}"
+"$build/bench/sphinx_eval" "$manifest" "${commands[@]}" "$@"

@@ -22,15 +22,19 @@ namespace quillon {
 struct SphinxSettings {
   // Strictness: the probability of each garbage phone against 1 for a
   // phrase. Higher rejects more speech that is no phrase, and more commands.
-  float garbage_probability = 3e-3f;
+  float garbage_probability = 1e-3f;
   // Frames (10 ms) of silence that end an utterance: the wait between the end
   // of speech and the recognition.
   int end_silence_frames = 20;
-  std::string model_dir;  // empty: the Debian package's en-us model
+  // Longest time a syllable of the heard phrase may take, for the check of the
+  // utterance's length (0: no check).
+  float syllable_seconds = 0.33f;
+  std::string model_dir;        // empty: the Debian package's en-us model
+  std::string decoder_options;  // further PocketSphinx options, "-name value ..."
 };
 
-// Defaults, changed by QUILLON_SPHINX_GARBAGE, QUILLON_SPHINX_END_FRAMES and
-// QUILLON_SPHINX_MODEL.
+// Defaults, changed by QUILLON_SPHINX_GARBAGE, QUILLON_SPHINX_END_FRAMES,
+// QUILLON_SPHINX_MODEL and QUILLON_SPHINX_OPTIONS.
 SphinxSettings sphinx_settings_from_environment();
 
 // The en-us acoustic model of package pocketsphinx-en-us.
@@ -81,12 +85,17 @@ class SphinxCore {
   const PinyinReadings& readings_;
   ps_decoder_s* decoder_ = nullptr;
   std::map<std::string, std::string> word_of_phrase_;  // "" for phrases without a pronunciation
-  std::map<std::string, std::string> phrase_of_word_;
+  struct Phrase {
+    std::string text;
+    std::size_t syllables = 0;
+  };
+  std::map<std::string, Phrase> phrase_of_word_;
   std::size_t words_added_ = 0;
   int grammar_serial_ = 0;
   std::string grammar_name_;
   bool utterance_open_ = false;
   bool in_speech_ = false;
+  double speech_start_ = 0;
   std::size_t consumed_ = 0;
   std::vector<short> pcm_;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "speech/pinyin_phones.h"
 #include "speech/sphinx_core.h"
@@ -37,6 +38,8 @@ SphinxSettings sphinx_settings_from_environment() {
   s.end_silence_frames =
       static_cast<int>(std::clamp(env_float("QUILLON_SPHINX_END_FRAMES", float(s.end_silence_frames)), 5.0f, 100.0f));
   if (const char* dir = std::getenv("QUILLON_SPHINX_MODEL"); dir && *dir) s.model_dir = dir;
+  if (const char* options = std::getenv("QUILLON_SPHINX_OPTIONS")) s.decoder_options = options;
+  s.syllable_seconds = std::clamp(env_float("QUILLON_SPHINX_SYLLABLE", s.syllable_seconds), 0.0f, 5.0f);
   return s;
 }
 
@@ -59,11 +62,17 @@ std::unique_ptr<SphinxCore> SphinxCore::create(const SphinxSettings& settings, c
     error = problem + " (package pocketsphinx-en-us)";
     return nullptr;
   }
-  const std::string end_frames = std::to_string(settings.end_silence_frames);
   // No dictionary file: every word is added from the phrases. The decoder's
   // log goes nowhere; failures are reported through return values.
-  cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", dir.c_str(), "-dict", "/dev/null", "-logfn",
-                                 "/dev/null", "-vad_postspeech", end_frames.c_str(), nullptr);
+  std::vector<std::string> args = {
+      "-hmm",   dir,         "-dict",           "/dev/null",
+      "-logfn", "/dev/null", "-vad_postspeech", std::to_string(settings.end_silence_frames)};
+  // Further decoder options for tuning, e.g. "-lw 8 -wip 0.5".
+  std::istringstream extra(settings.decoder_options);
+  for (std::string word; extra >> word;) args.push_back(word);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()), argv.data(), TRUE);
   if (!config) {
     error = "the decoder's settings were refused";
     return nullptr;
@@ -98,7 +107,8 @@ std::string SphinxCore::word_for(const std::string& phrase) {
   if (const auto it = word_of_phrase_.find(phrase); it != word_of_phrase_.end()) return it->second;
   // ps_add_word cannot redefine a word, so each phrase text keeps its id for
   // the decoder's life and a phrase seen again reuses it.
-  const auto pronunciations = phrase_pronunciations(phrase_readings(phrase, readings_));
+  const PhraseReadings spoken = phrase_readings(phrase, readings_);
+  const auto pronunciations = phrase_pronunciations(spoken);
   std::string word;
   if (!pronunciations.empty()) {
     word = "q" + std::to_string(phrase_of_word_.size() + 1);
@@ -110,7 +120,7 @@ std::string SphinxCore::word_for(const std::string& phrase) {
       }
       ++words_added_;
     }
-    if (!word.empty()) phrase_of_word_[word] = phrase;
+    if (!word.empty()) phrase_of_word_[word] = {phrase, spoken.characters.size()};
   }
   word_of_phrase_[phrase] = word;
   return word;
@@ -184,10 +194,19 @@ SphinxDecision SphinxCore::decide(const char* hypothesis) const {
   // Exactly one phrase word: anything with garbage in it is not a command.
   std::string word = d.hypothesis;
   if (const auto paren = word.find('('); paren != std::string::npos) word.erase(paren);
-  if (const auto it = phrase_of_word_.find(word); it != phrase_of_word_.end()) {
-    d.recognised = true;
-    d.text = it->second;
+  const auto it = phrase_of_word_.find(word);
+  if (it == phrase_of_word_.end()) return d;
+  // The grammar fits any speech to a phrase when the garbage loop costs more:
+  // speech far longer or shorter than the phrase's syllables is something else.
+  const double syllables = static_cast<double>(it->second.syllables);
+  const double heard = d.decided_at - speech_start_ - settings_.end_silence_frames * 0.01;
+  if (settings_.syllable_seconds > 0 &&
+      (heard > syllables * settings_.syllable_seconds + 0.4 || heard < syllables * 0.08)) {
+    d.hypothesis += " (" + std::to_string(heard) + " s)";
+    return d;
   }
+  d.recognised = true;
+  d.text = it->second.text;
   return d;
 }
 
@@ -214,6 +233,7 @@ void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxD
     consumed_ += piece;
     const bool speech = ps_get_in_speech(decoder_) != 0;
     if (speech) {
+      if (!in_speech_) speech_start_ = audio_time();
       in_speech_ = true;
     } else if (in_speech_) {
       end_utterance(&out);
