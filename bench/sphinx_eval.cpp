@@ -210,13 +210,14 @@ int main(int argc, char** argv) {
     }
     std::printf("        (decoding: real-time factor %.3f)\n", cpu / audio_seconds);
     std::fflush(stdout);
-    if (g == default_garbage) default_run = std::move(run);
+    if (g == default_garbage || garbage.size() == 1) default_run = std::move(run);
   }
 
   if (!default_run.latencies.empty()) {
     auto& l = default_run.latencies;
     std::sort(l.begin(), l.end());
-    std::printf("\nat the default garbage probability %.0e, report speakers:\n", double(default_garbage));
+    std::printf("\nat garbage probability %.0e, report speakers:\n",
+                double(garbage.size() == 1 ? garbage[0] : default_garbage));
     std::printf("end of speech → recognition (clean, 0.1 s chunks): median %.0f ms, 90th percentile %.0f ms\n",
                 l[l.size() / 2] * 1000, l[l.size() * 9 / 10] * 1000);
     std::vector<std::pair<int, std::string>> top;

@@ -7,12 +7,14 @@
 // on its audio thread; tests and the evaluation feed it samples directly.
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "speech/pinyin_keywords.h"
+#include "speech/pinyin_phones.h"
 #include "speech/recognizer.h"
 
 struct ps_decoder_s;
@@ -25,16 +27,22 @@ struct SphinxSettings {
   float garbage_probability = 1e-3f;
   // Frames (10 ms) of silence that end an utterance: the wait between the end
   // of speech and the recognition.
-  int end_silence_frames = 20;
+  int end_silence_frames = 17;
   // Longest time a syllable of the heard phrase may take, for the check of the
   // utterance's length (0: no check).
   float syllable_seconds = 0.33f;
-  std::string model_dir;        // empty: the Debian package's en-us model
-  std::string decoder_options;  // further PocketSphinx options, "-name value ..."
+  // Peak of a faint uniform noise added to the input (about -49 dB RMS): the
+  // model has never heard digital silence, and commands in files or from
+  // muting microphones were missed much more often without it.
+  float noise_floor = 0.012f;
+  std::size_t pronunciations = kMaxPronunciations;  // at most, per phrase
+  std::string model_dir;                            // empty: the Debian package's en-us model
+  std::string decoder_options;                      // further PocketSphinx options, "-name value ..."
 };
 
 // Defaults, changed by QUILLON_SPHINX_GARBAGE, QUILLON_SPHINX_END_FRAMES,
-// QUILLON_SPHINX_MODEL and QUILLON_SPHINX_OPTIONS.
+// QUILLON_SPHINX_SYLLABLE, QUILLON_SPHINX_PRONUNCIATIONS, QUILLON_SPHINX_MODEL
+// and QUILLON_SPHINX_OPTIONS.
 SphinxSettings sphinx_settings_from_environment();
 
 // The en-us acoustic model of package pocketsphinx-en-us.
@@ -98,6 +106,7 @@ class SphinxCore {
   double speech_start_ = 0;
   std::size_t consumed_ = 0;
   std::vector<short> pcm_;
+  std::uint32_t noise_state_ = 1;
 };
 
 }  // namespace quillon

@@ -39,6 +39,9 @@ SphinxSettings sphinx_settings_from_environment() {
       static_cast<int>(std::clamp(env_float("QUILLON_SPHINX_END_FRAMES", float(s.end_silence_frames)), 5.0f, 100.0f));
   if (const char* dir = std::getenv("QUILLON_SPHINX_MODEL"); dir && *dir) s.model_dir = dir;
   if (const char* options = std::getenv("QUILLON_SPHINX_OPTIONS")) s.decoder_options = options;
+  s.noise_floor = std::clamp(env_float("QUILLON_SPHINX_NOISE_FLOOR", s.noise_floor), 0.0f, 0.1f);
+  s.pronunciations = static_cast<std::size_t>(
+      std::clamp(env_float("QUILLON_SPHINX_PRONUNCIATIONS", float(s.pronunciations)), 1.0f, 32.0f));
   s.syllable_seconds = std::clamp(env_float("QUILLON_SPHINX_SYLLABLE", s.syllable_seconds), 0.0f, 5.0f);
   return s;
 }
@@ -108,7 +111,7 @@ std::string SphinxCore::word_for(const std::string& phrase) {
   // ps_add_word cannot redefine a word, so each phrase text keeps its id for
   // the decoder's life and a phrase seen again reuses it.
   const PhraseReadings spoken = phrase_readings(phrase, readings_);
-  const auto pronunciations = phrase_pronunciations(spoken);
+  const auto pronunciations = phrase_pronunciations(spoken, settings_.pronunciations);
   std::string word;
   if (!pronunciations.empty()) {
     word = "q" + std::to_string(phrase_of_word_.size() + 1);
@@ -222,7 +225,9 @@ void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxD
   if (!utterance_open_ && !start_utterance()) return;
   pcm_.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
-    pcm_[i] = static_cast<short>(std::lround(std::clamp(samples[i], -1.0f, 1.0f) * 32767.0f));
+    noise_state_ = noise_state_ * 1664525u + 1013904223u;
+    const float floor = settings_.noise_floor * (static_cast<float>(noise_state_ >> 8) / 16777216.0f - 0.5f);
+    pcm_[i] = static_cast<short>(std::lround(std::clamp(samples[i] + floor, -1.0f, 1.0f) * 32767.0f));
   }
   // Pieces of 10 ms, so that an utterance ends at the frame where the silence
   // became long enough, not at the end of the chunk.
