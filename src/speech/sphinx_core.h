@@ -24,7 +24,7 @@ namespace quillon {
 struct SphinxSettings {
   // Strictness: the probability of each garbage phone against 1 for a
   // phrase. Higher rejects more speech that is no phrase, and more commands.
-  float garbage_probability = 1e-3f;
+  float garbage_probability = 2e-3f;
   // Frames (10 ms) of silence that end an utterance: the wait between the end
   // of speech and the recognition.
   int end_silence_frames = 17;
