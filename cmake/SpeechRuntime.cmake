@@ -1,7 +1,8 @@
 # The keyword spotter's runtime: sherpa-onnx shared libraries that
 # scripts/speech-runtime.sh installs from npm into .deps/ (never committed),
-# plus ALSA capture and libbz2 for the pinyin table. Linux only: everything
-# the speech library needs beyond Qt comes through quillon_speech_deps.
+# plus ALSA capture, libbz2 for the pinyin table and PocketSphinx for the
+# fallback engine. Linux only: everything the speech library needs beyond Qt
+# comes through quillon_speech_deps.
 add_library(quillon_speech_deps INTERFACE)
 if(NOT UNIX)
   return()
@@ -25,5 +26,8 @@ set_property(TARGET quillon_sherpa PROPERTY INTERFACE_LINK_LIBRARIES quillon_onn
 find_package(BZip2 REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+# The fallback engine: Debian's PocketSphinx and its US English model.
+pkg_check_modules(POCKETSPHINX REQUIRED IMPORTED_TARGET pocketsphinx)
 
-target_link_libraries(quillon_speech_deps INTERFACE quillon_sherpa Threads::Threads BZip2::BZip2 PkgConfig::ALSA)
+target_link_libraries(quillon_speech_deps INTERFACE quillon_sherpa Threads::Threads BZip2::BZip2 PkgConfig::ALSA
+                                                    PkgConfig::POCKETSPHINX)

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   unicode-data libasound2-dev libbz2-dev fonts-wqy-microhei nodejs npm xdotool
+  libpocketsphinx-dev pocketsphinx-en-us espeak-ng sox
 )
 
 missing=()

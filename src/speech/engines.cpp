@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "speech/keyword_spotter.h"
+#include "speech/pocketsphinx_engine.h"
 #include "speech/sapi_recognizer.h"
 #include "speech/scripted_recognizer.h"
 
@@ -23,6 +24,7 @@ struct Engine {
 // Best first. Adding an engine is one line here.
 const Engine kEngines[] = {
     {kKeywordSpotterEngine, "Quillon 关键词 中文识别器", true, keyword_spotter_available, make_keyword_spotter},
+    {kPocketSphinxEngine, "Quillon 拼音 中文识别器", true, pocketsphinx_available, make_pocketsphinx},
     {kSapiEngine, "Windows 语音识别 中文识别器", true, sapi_available, make_sapi_engine},
     {kScriptedEngine, "Quillon 脚本 中文识别器", false, scripted_recognizer_available, make_scripted_recognizer},
 };

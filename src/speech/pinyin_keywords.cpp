@@ -166,42 +166,57 @@ std::string keyword_line(const std::vector<std::string>& tokens, const std::stri
   return line + '@' + text;
 }
 
-PhraseKeywords phrase_keywords(const std::string& phrase, const PinyinReadings& readings, const TokenSet& tokens,
-                               std::size_t max_lines) {
-  PhraseKeywords result;
-  result.phrase = phrase;
+PhraseReadings phrase_readings(const std::string& phrase, const PinyinReadings& readings) {
+  PhraseReadings result;
   std::u32string text = decode_utf8(phrase);
   for (auto& c : text) {
     if (c >= 0xFF10 && c <= 0xFF19) c = U'0' + (c - 0xFF10);  // full-width digits
   }
   text = spell_digits(text);
-
-  // Per spoken character: its readings as token sequences, usual one first.
-  std::vector<std::vector<std::vector<std::string>>> choices;
   for (const char32_t c : text) {
     if (is_silent(c)) continue;
     if (is_latin_letter(c)) {
       result.unsupported_reason = "Latin letter '" + encode_utf8(c) + "'";
+      result.characters.clear();
       return result;
     }
+    const auto* list = readings.find(c);
+    if (!list) {
+      result.unsupported_reason = "no Mandarin reading for '" + encode_utf8(c) + "'";
+      result.characters.clear();
+      return result;
+    }
+    result.characters.push_back({encode_utf8(c), *list});
+  }
+  if (result.characters.empty()) result.unsupported_reason = "nothing to say";
+  return result;
+}
+
+PhraseKeywords phrase_keywords(const std::string& phrase, const PinyinReadings& readings, const TokenSet& tokens,
+                               std::size_t max_lines) {
+  PhraseKeywords result;
+  result.phrase = phrase;
+  const PhraseReadings spoken = phrase_readings(phrase, readings);
+  if (!spoken.supported()) {
+    result.unsupported_reason = spoken.unsupported_reason;
+    return result;
+  }
+
+  // Per spoken character: its readings as token sequences, usual one first.
+  std::vector<std::vector<std::vector<std::string>>> choices;
+  for (const auto& character : spoken.characters) {
     std::vector<std::vector<std::string>> options;
-    if (const auto* list = readings.find(c)) {
-      for (const auto& reading : *list) {
-        auto split = split_syllable(reading);
-        if (std::all_of(split.begin(), split.end(), [&](const std::string& t) { return tokens.contains(t); })) {
-          options.push_back(std::move(split));
-        }
+    for (const auto& reading : character.readings) {
+      auto split = split_syllable(reading);
+      if (std::all_of(split.begin(), split.end(), [&](const std::string& t) { return tokens.contains(t); })) {
+        options.push_back(std::move(split));
       }
     }
     if (options.empty()) {
-      result.unsupported_reason = "no Mandarin reading the model knows for '" + encode_utf8(c) + "'";
+      result.unsupported_reason = "no Mandarin reading the model knows for '" + character.text + "'";
       return result;
     }
     choices.push_back(std::move(options));
-  }
-  if (choices.empty()) {
-    result.unsupported_reason = "nothing to say";
-    return result;
   }
 
   // The usual reading of every character, then one character at a time

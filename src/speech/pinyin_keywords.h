@@ -51,6 +51,21 @@ std::u32string spell_digits(const std::u32string& text);
 // as initials. Syllables without an initial ("ér", "ā") stay whole.
 std::vector<std::string> split_syllable(const std::string& syllable);
 
+// The spoken characters of a phrase with their tone-marked readings, the usual
+// one first: digits read as Chinese, spaces and punctuation dropped. Empty,
+// with a reason, when a character has no Mandarin reading or is a Latin letter.
+struct PhraseReadings {
+  struct Character {
+    std::string text;  // UTF-8
+    std::vector<std::string> readings;
+  };
+  std::vector<Character> characters;
+  std::string unsupported_reason;
+  bool supported() const { return !characters.empty(); }
+};
+
+PhraseReadings phrase_readings(const std::string& phrase, const PinyinReadings& readings);
+
 struct PhraseKeywords {
   std::string phrase;
   // Alternative token sequences (polyphonic characters); the first uses every

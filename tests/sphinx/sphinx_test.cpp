@@ -1,0 +1,294 @@
+// The PocketSphinx fallback: English-phone pronunciations for Mandarin
+// phrases, grammar swaps on one live decoder, and the engine hearing a WAV
+// file made with espeak-ng at test time.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+
+#include "speech/engines.h"
+#include "speech/pinyin_phones.h"
+#include "speech/pocketsphinx_engine.h"
+#include "speech/sphinx_core.h"
+#include "speech/wav_reader.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using Phrases = std::vector<std::string>;
+
+TEST(PinyinPhones, SpellingsResolveToTheFinalsTheyStandFor) {
+  const struct {
+    const char* syllable;
+    const char* phones;  // first choices; alternatives after "|"
+  } rows[] = {
+      {"yī", "IY"},     // y- spelling of i
+      {"yǒu", "Y OW"},  // you = iou
+      {"yíng", "IY NG"},
+      {"yù", "Y UW|IY"},  // yu = ü
+      {"wǔ", "UW"},
+      {"wéi", "W EY"},            // wei = uei
+      {"jiù", "JH Y OW"},         // iu = iou
+      {"duì", "D W EY"},          // ui = uei
+      {"lún", "L W AH N"},        // un = uen
+      {"jūn", "JH Y UW N|IY N"},  // after j, un = ün
+      {"qù", "CH Y UW|IY"},
+      {"xué", "SH Y EH|Y UW EH"},
+      {"lüè", "L Y EH|Y UW EH"},
+      {"nǚ", "N Y UW|IY"},
+      {"zì", "Z IH|D Z Z"},  // apical i after z, c, s
+      {"shí", "SH ER|R"},    // and after zh, ch, sh, r
+      {"rì", "R ER|ZH R"},
+      {"cí", "T S IH|Z"},
+      {"ér", "ER|AA R"},
+      {"zhōng", "JH UH NG|OW NG"},
+      {"Ā", "AA"},
+  };
+  for (const auto& row : rows) {
+    const SyllableSounds s = syllable_sounds(row.syllable);
+    ASSERT_TRUE(s.ok()) << row.syllable;
+    std::string phones, alternatives;
+    for (const auto& part : s.parts) {
+      phones += (phones.empty() ? "" : " ") + part.phones;
+      if (!part.alternative.empty()) alternatives += (alternatives.empty() ? "" : " ") + part.alternative;
+    }
+    EXPECT_EQ(alternatives.empty() ? phones : phones + "|" + alternatives, row.phones) << row.syllable;
+  }
+  for (const char* odd : {"hm", "ng", "xyz", ""}) EXPECT_FALSE(syllable_sounds(odd).ok()) << odd;
+  EXPECT_EQ(plain_pinyin("lüè"), "lve");
+  EXPECT_EQ(plain_pinyin("Ér"), "er");
+}
+
+TEST(PinyinPhones, PhrasesGetTheUsualReadingFirstThenVariants) {
+  const auto& readings = PinyinReadings::system();
+  ASSERT_GT(readings.size(), 20000u) << "Unihan readings (package unicode-data) missing";
+  const struct {
+    const char* phrase;
+    const char* first;  // empty: unsupported
+    const char* also;   // another pronunciation that must be offered, if any
+  } rows[] = {
+      {"城堡", "CH AH NG B AW", nullptr},
+      {"兵营", "B IY NG IY NG", nullptr},
+      {"马厩", "M AA JH Y OW", nullptr},
+      {"二号部队", "ER HH AW B UW D W EY", "AA R HH AW B UW D W EY"},
+      {"地图右移", "D AH T UW Y OW IY", "D IY T UW Y OW IY"},  // 地 reads de first
+      {"长城", "JH AA NG CH AH NG", "CH AA NG CH AH NG"},
+      {"12号", "SH ER ER HH AW", "SH R ER HH AW"},  // digits are read in Chinese
+      {"三号，部队", "S AA N HH AW B UW D W EY", "S AE N HH AW B UW D W EY"},
+      {"全体撤退", "CH Y EH N T IY CH AH T W EY", "CH Y UW AE N T IY CH ER T W EY"},
+      {"Ctrl键", "", nullptr},
+      {"あ", "", nullptr},
+  };
+  for (const auto& row : rows) {
+    const auto p = phrase_pronunciations(phrase_readings(row.phrase, readings));
+    if (!*row.first) {
+      EXPECT_TRUE(p.empty()) << row.phrase;
+      continue;
+    }
+    ASSERT_FALSE(p.empty()) << row.phrase;
+    EXPECT_EQ(p.front(), row.first) << row.phrase;
+    if (row.also) {
+      EXPECT_NE(std::find(p.begin(), p.end(), row.also), p.end()) << row.phrase << " lacks " << row.also;
+    }
+    EXPECT_LE(p.size(), kMaxPronunciations) << row.phrase;
+    for (std::size_t k = 0; k < p.size(); ++k)
+      EXPECT_EQ(std::count(p.begin(), p.end(), p[k]), 1) << row.phrase << ": " << p[k] << " repeated";
+  }
+}
+
+TEST(PinyinPhones, ManyPolyphonesStillLeaveRoomForAlternatives) {
+  // Every character has several readings; 区 (qū) and 乐 (lè/yuè) bring
+  // alternatives too.
+  const auto p = phrase_pronunciations(phrase_readings("长行重乐区", PinyinReadings::system()));
+  ASSERT_EQ(p.size(), kMaxPronunciations);
+  // The last is every alternative at once: ong, e and ü all swapped.
+  const std::string all = p.back();
+  for (const char* part : {"OW NG", "L ER", "CH IY"}) EXPECT_NE(all.find(part), std::string::npos) << all;
+}
+
+// Audio made with espeak-ng's pinyin voice; empty when the tools are missing.
+class SynthesisedSpeech : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = fs::temp_directory_path() / ("quillon-sphinx-" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+    tools_ = std::system("command -v espeak-ng >/dev/null 2>&1 && command -v sox >/dev/null 2>&1") == 0;
+  }
+  static void TearDownTestSuite() { fs::remove_all(dir_); }
+  void SetUp() override {
+    if (!tools_) GTEST_SKIP() << "espeak-ng or sox missing (scripts/setup.sh installs them): not tested";
+  }
+
+  // The phrase said once, 16 kHz mono with silence around it.
+  static std::string say(const std::string& phrase, const char* voice = "f2") {
+    const fs::path out = dir_ / (std::to_string(std::hash<std::string>{}(phrase + voice)) + ".wav");
+    if (fs::exists(out)) return out.string();
+    const std::string raw = out.string() + ".raw.wav";
+    const std::string cmd = "espeak-ng -v cmn-latn-pinyin+" + std::string(voice) + " -w '" + raw + "' '" + phrase +
+                            "' && sox -q -V1 '" + raw + "' -r 16000 -c 1 -b 16 '" + out.string() + "' pad 0.4 0.6";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    return out.string();
+  }
+
+  static std::unique_ptr<SphinxCore> core() {
+    std::string error;
+    auto c = SphinxCore::create(SphinxSettings{}, PinyinReadings::system(), error);
+    EXPECT_NE(c, nullptr) << error;
+    return c;
+  }
+
+  // What the core makes of a file: recognised phrases, "?" for other speech.
+  static Phrases hear(SphinxCore& core, const std::string& wav_path) {
+    const WavAudio wav = read_wav_16k_mono(wav_path);
+    EXPECT_TRUE(wav.ok) << wav.error;
+    std::vector<SphinxDecision> out;
+    for (std::size_t at = 0; at < wav.samples.size(); at += 1600)
+      core.accept(wav.samples.data() + at, std::min<std::size_t>(1600, wav.samples.size() - at), out);
+    core.finish(out);
+    Phrases heard;
+    for (const auto& d : out) heard.push_back(d.recognised ? d.text : "?");
+    return heard;
+  }
+
+  static fs::path dir_;
+  static bool tools_;
+};
+
+fs::path SynthesisedSpeech::dir_;
+bool SynthesisedSpeech::tools_ = false;
+
+TEST_F(SynthesisedSpeech, GrammarSwapsKeepOneDecoderWorking) {
+  auto c = core();
+  ASSERT_NE(c, nullptr);
+  // The decoder's cepstral mean adapts to the voice over the first seconds.
+  hear(*c, say("今天天气很好"));
+  const struct {
+    Phrases vocabulary;
+    const char* said;
+  } rows[] = {
+      {{"城堡", "兵营", "攻击"}, "城堡"},     {{"撤退", "三号部队", "上一张"}, "三号部队"},
+      {{"城堡", "撤退", "打开背包"}, "撤退"}, {{"回城", "暂停", "攻击", "Ctrl键"}, "攻击"},
+      {{"城堡", "兵营", "攻击"}, "兵营"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> unsupported;
+    ASSERT_TRUE(c->set_phrases(row.vocabulary, unsupported).ok);
+    EXPECT_EQ(hear(*c, say(row.said)), Phrases{row.said}) << row.said;
+  }
+  // Words are added once per phrase text: the last vocabulary added nothing.
+  const std::size_t words = c->words_added();
+  std::vector<std::string> unsupported;
+  ASSERT_TRUE(c->set_phrases(rows[0].vocabulary, unsupported).ok);
+  EXPECT_EQ(c->words_added(), words);
+  // A phrase no longer in the grammar is not heard as itself.
+  for (const auto& heard : hear(*c, say("撤退"))) EXPECT_NE(heard, "撤退");
+  // An empty grammar hears nothing.
+  ASSERT_TRUE(c->set_phrases({}, unsupported).ok);
+  for (const auto& heard : hear(*c, say("城堡"))) EXPECT_EQ(heard, "?");
+}
+
+// The GUI thread's event queue, as the engine sees it through post_to_gui.
+class GuiQueue {
+ public:
+  PostToGui poster() {
+    return [this](std::function<void()> f) {
+      {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(f));
+      }
+      wake_.notify_one();
+    };
+  }
+  bool run_until(const std::function<bool()>& done, std::chrono::seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+      std::unique_lock lock(mutex_);
+      if (!wake_.wait_until(lock, deadline, [&] { return !queue_.empty(); })) return false;
+      auto f = std::move(queue_.front());
+      queue_.pop_front();
+      lock.unlock();
+      f();
+    }
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> queue_;
+};
+
+struct Events : RecognitionListener {
+  Phrases heard;
+  bool finished = false;
+  void on_recognition(const std::string& text) override { heard.push_back(text); }
+  void on_false_recognition() override { heard.push_back("?"); }
+  void on_audio_finished() override { finished = true; }
+};
+
+std::string write_vocabulary(const fs::path& path, const Phrases& phrases) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<GRAMMAR LANGID=\"804\">\n<RULE NAME=\"Game\" "
+      "TOPLEVEL=\"ACTIVE\">\n<L>\n";
+  for (const auto& p : phrases) xml += "<P VALSTR=\"Enter\">+" + p + "</P>\n";
+  std::ofstream(path) << xml + "</L>\n</RULE>\n</GRAMMAR>\n";
+  return path.string();
+}
+
+TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
+  // A sentence that is no command (the decoder adapts to the voice on it),
+  // then two commands.
+  const fs::path wav = dir_ / "session.wav";
+  const std::string join =
+      "sox -q -V1 '" + say("今天天气很好") + "' '" + say("兵营") + "' '" + say("地图右移") + "' '" + wav.string() + "'";
+  ASSERT_EQ(std::system(join.c_str()), 0) << join;
+
+  GuiQueue gui;
+  EngineOptions options;
+  options.audio_file = wav.string();
+  options.exit_after_audio = true;
+  options.post_to_gui = gui.poster();
+  ASSERT_TRUE(pocketsphinx_available(options));
+  std::string log;
+  auto engine = make_recognizer(kPocketSphinxEngine, options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  ASSERT_TRUE(engine->create_context().ok);
+  EXPECT_EQ(engine->recognizer_names().front(), engine_display_name(kPocketSphinxEngine));
+  ASSERT_TRUE(engine->init_grammar().ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
+  ASSERT_TRUE(engine->add_event_interest(SpeechEvent::FalseRecognition).ok);
+  const auto load =
+      engine->load_grammar(write_vocabulary(dir_ / "game.xml", {"城堡", "兵营", "地图右移", "攻击", "按Ctrl"}));
+  ASSERT_TRUE(load.status.ok) << load.status.error;
+  EXPECT_EQ(load.unsupported_phrases, Phrases{"按Ctrl"});
+
+  Events events;
+  engine->set_listener(&events);
+  ASSERT_TRUE(engine->set_rules_active(true).ok);
+  EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(20)));
+  EXPECT_EQ(events.heard, (Phrases{"?", "兵营", "地图右移"}));
+  EXPECT_TRUE(engine->set_rules_active(false).ok);
+}
+
+TEST(PocketSphinxEngine, AMissingModelLeavesItUnavailable) {
+  setenv("QUILLON_SPHINX_MODEL", "/nonexistent/en-us", 1);
+  EngineOptions options;
+  options.post_to_gui = [](std::function<void()>) {};
+  EXPECT_FALSE(pocketsphinx_available(options));
+  std::string log;
+  EXPECT_EQ(make_recognizer(kPocketSphinxEngine, options, log), nullptr);
+  unsetenv("QUILLON_SPHINX_MODEL");
+  EXPECT_TRUE(pocketsphinx_available(options)) << "package pocketsphinx-en-us";
+}
+
+}  // namespace
+}  // namespace quillon
