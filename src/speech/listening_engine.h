@@ -1,0 +1,137 @@
+#pragma once
+
+// What every engine that decodes audio itself shares: one audio thread that
+// reads the capture device or a WAV file in real time, feeds a decoder core
+// chunk by chunk, and posts its decisions to the GUI thread. `Core` provides
+// set_phrases, accept, finish and reset; `Decision` has `recognised` and `text`.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "speech/audio_source.h"
+#include "speech/grammar_file.h"
+#include "speech/recognizer_base.h"
+#include "speech/wav_reader.h"
+
+namespace quillon {
+
+template <typename Core, typename Decision>
+class ListeningEngine : public RecognizerBase {
+ public:
+  explicit ListeningEngine(EngineOptions options)
+      : options_(std::move(options)), self_(std::make_shared<Self>(Self{this, 0})) {}
+
+  ~ListeningEngine() override { shut_down(); }
+
+ protected:
+  GrammarParse read_grammar(const std::string& path) override { return parse_grammar_file(path); }
+
+  GrammarLoad use_phrases(const std::vector<std::string>& phrases) override {
+    GrammarLoad load;
+    std::lock_guard lock(core_mutex_);
+    load.status = core_->set_phrases(phrases, load.unsupported_phrases);
+    return load;
+  }
+
+  SpeechStatus start_listening() override {
+    if (!source_) {
+      std::string error;
+      source_ = open_source(error);
+      if (!source_) return SpeechStatus::failure(error);
+    } else {
+      source_->restart();
+    }
+    ++self_->generation;
+    if (!file_done_) thread_ = std::thread([this, generation = self_->generation] { listen(generation); });
+    return SpeechStatus::success();
+  }
+
+  void stop_listening() override {
+    if (source_) source_->stop();
+    if (thread_.joinable()) thread_.join();
+    if (source_ && !source_->finite()) source_.reset();  // frees the device for other programs
+    if (core_) {
+      std::lock_guard lock(core_mutex_);
+      core_->reset();
+    }
+  }
+
+  // Stops the audio thread and drops the core; an engine whose core refers to
+  // its own members calls this first in its destructor.
+  void shut_down() {
+    stop_listening();
+    self_->engine = nullptr;
+    core_.reset();
+  }
+
+  const EngineOptions& options() const { return options_; }
+  std::unique_ptr<Core> core_;
+
+ private:
+  // Posted work finds the engine through this, or finds it gone; decisions of
+  // an earlier listening period are dropped.
+  struct Self {
+    ListeningEngine* engine;
+    unsigned generation;
+  };
+
+  std::unique_ptr<AudioSource> open_source(std::string& error) {
+    if (options_.audio_file.empty()) return open_capture_device(error);
+    WavAudio wav = read_wav_16k_mono(options_.audio_file);
+    error = wav.error;
+    if (!wav.ok) return nullptr;
+    return std::make_unique<FileAudioSource>(std::move(wav.samples));
+  }
+
+  void post(std::vector<Decision>& decisions, unsigned generation) {
+    if (decisions.empty() || !options_.post_to_gui) return;
+    options_.post_to_gui([self = self_, generation, decisions = std::move(decisions)] {
+      for (const Decision& d : decisions) {
+        if (!self->engine || self->generation != generation) return;
+        if (d.recognised) {
+          self->engine->deliver_recognition(d.text);
+        } else {
+          self->engine->deliver_false_recognition();
+        }
+      }
+    });
+    decisions = {};
+  }
+
+  // The audio thread: decodes each chunk as it comes.
+  void listen(unsigned generation) {
+    std::vector<float> chunk;
+    std::vector<Decision> decisions;
+    while (source_->read(chunk)) {
+      {
+        std::lock_guard lock(core_mutex_);
+        core_->accept(chunk.data(), chunk.size(), decisions);
+      }
+      post(decisions, generation);
+    }
+    if (!source_->ended()) return;  // stopped, not finished
+    file_done_ = true;
+    {
+      std::lock_guard lock(core_mutex_);
+      core_->finish(decisions);
+    }
+    post(decisions, generation);
+    if (options_.exit_after_audio && options_.post_to_gui) {
+      options_.post_to_gui([self = self_] {
+        if (self->engine) self->engine->deliver_audio_finished();
+      });
+    }
+  }
+
+  EngineOptions options_;
+  std::shared_ptr<Self> self_;
+  std::mutex core_mutex_;
+  std::unique_ptr<AudioSource> source_;
+  std::thread thread_;
+  std::atomic<bool> file_done_{false};
+};
+
+}  // namespace quillon
