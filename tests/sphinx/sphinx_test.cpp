@@ -7,18 +7,16 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 
 #include "speech/engines.h"
 #include "speech/pinyin_phones.h"
 #include "speech/pocketsphinx_engine.h"
 #include "speech/sphinx_core.h"
 #include "speech/wav_reader.h"
+#include "support/engine_harness.h"
 
 namespace quillon {
 namespace {
@@ -196,53 +194,9 @@ TEST_F(SynthesisedSpeech, GrammarSwapsKeepOneDecoderWorking) {
   for (const auto& heard : hear(*c, say("城堡"))) EXPECT_EQ(heard, "?");
 }
 
-// The GUI thread's event queue, as the engine sees it through post_to_gui.
-class GuiQueue {
- public:
-  PostToGui poster() {
-    return [this](std::function<void()> f) {
-      {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(f));
-      }
-      wake_.notify_one();
-    };
-  }
-  bool run_until(const std::function<bool()>& done, std::chrono::seconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-      std::unique_lock lock(mutex_);
-      if (!wake_.wait_until(lock, deadline, [&] { return !queue_.empty(); })) return false;
-      auto f = std::move(queue_.front());
-      queue_.pop_front();
-      lock.unlock();
-      f();
-    }
-    return true;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<std::function<void()>> queue_;
-};
-
-struct Events : RecognitionListener {
-  Phrases heard;
-  bool finished = false;
-  void on_recognition(const std::string& text) override { heard.push_back(text); }
-  void on_false_recognition() override { heard.push_back("?"); }
-  void on_audio_finished() override { finished = true; }
-};
-
-std::string write_vocabulary(const fs::path& path, const Phrases& phrases) {
-  std::string xml =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<GRAMMAR LANGID=\"804\">\n<RULE NAME=\"Game\" "
-      "TOPLEVEL=\"ACTIVE\">\n<L>\n";
-  for (const auto& p : phrases) xml += "<P VALSTR=\"Enter\">+" + p + "</P>\n";
-  std::ofstream(path) << xml + "</L>\n</RULE>\n</GRAMMAR>\n";
-  return path.string();
-}
+using testing::Events;
+using testing::GuiQueue;
+using testing::write_vocabulary;
 
 TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   // A sentence that is no command (the decoder adapts to the voice on it),

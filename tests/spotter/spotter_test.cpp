@@ -6,18 +6,16 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 
 #include "model_location.h"
 #include "speech/keyword_spotter.h"
 #include "speech/spotter_core.h"
 #include "speech/wav_reader.h"
+#include "support/engine_harness.h"
 
 namespace quillon {
 namespace {
@@ -136,55 +134,9 @@ TEST_F(SpotterOnRecordings, UnsupportedPhrasesAreReportedAndTheRestLoads) {
   EXPECT_TRUE(none.empty());
 }
 
-// The GUI thread's event queue, as the engine sees it through post_to_gui.
-class GuiQueue {
- public:
-  PostToGui poster() {
-    return [this](std::function<void()> f) {
-      {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(f));
-      }
-      wake_.notify_one();
-    };
-  }
-  bool run_until(const std::function<bool()>& done, std::chrono::seconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-      std::unique_lock lock(mutex_);
-      if (!wake_.wait_until(lock, deadline, [&] { return !queue_.empty(); })) return false;
-      auto f = std::move(queue_.front());
-      queue_.pop_front();
-      lock.unlock();
-      f();
-    }
-    return true;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<std::function<void()>> queue_;
-};
-
-struct Events : RecognitionListener {
-  std::vector<std::string> heard;
-  bool finished = false;
-  void on_recognition(const std::string& text) override { heard.push_back(text); }
-  void on_false_recognition() override { heard.push_back("?"); }
-  void on_audio_finished() override { finished = true; }
-};
-
-std::string write_vocabulary(const fs::path& dir, const Phrases& phrases) {
-  std::string xml =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<GRAMMAR LANGID=\"804\">\n<RULE NAME=\"Game\" ID=\"1\" "
-      "TOPLEVEL=\"ACTIVE\">\n<L>\n";
-  for (const auto& p : phrases) xml += "<P VALSTR=\"Enter\">+" + p + "</P>\n";
-  xml += "</L>\n</RULE>\n</GRAMMAR>\n";
-  const auto path = dir / "game.xml";
-  std::ofstream(path) << xml;
-  return path.string();
-}
+using testing::Events;
+using testing::GuiQueue;
+using testing::write_vocabulary;
 
 TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
   GuiQueue gui;
@@ -208,7 +160,8 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
   fs::create_directories(dir);
   std::ofstream(dir / "broken.xml") << "<GRAMMAR><RULE><L><P>+a & b</P></L></RULE></GRAMMAR>";
   EXPECT_FALSE(engine->load_grammar((dir / "broken.xml").string()).status.ok);
-  const auto load = engine->load_grammar(write_vocabulary(dir, {"朱丽楠", "见面", "见面会", "兵营", "Ctrl键"}));
+  const auto load =
+      engine->load_grammar(write_vocabulary(dir / "game.xml", {"朱丽楠", "见面", "见面会", "兵营", "Ctrl键"}));
   ASSERT_TRUE(load.status.ok) << load.status.error;
   EXPECT_EQ(load.unsupported_phrases, Phrases{"Ctrl键"});
 
@@ -236,7 +189,7 @@ TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
   ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
   const fs::path dir = fs::temp_directory_path() / ("quillon-pause-" + std::to_string(getpid()));
   fs::create_directories(dir);
-  ASSERT_TRUE(engine->load_grammar(write_vocabulary(dir, {"朱丽楠", "见面会"})).status.ok);
+  ASSERT_TRUE(engine->load_grammar(write_vocabulary(dir / "game.xml", {"朱丽楠", "见面会"})).status.ok);
   Events events;
   engine->set_listener(&events);
 
