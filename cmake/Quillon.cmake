@@ -18,15 +18,16 @@ else()
 endif()
 
 # Collects the sources of one folder: portable files plus those named for this
-# platform (*_x11.cpp / *_posix.cpp on Linux, *_win.cpp on Windows).
+# platform (*_x11.cpp / *_posix.cpp / *_alsa.cpp on Linux, *_win.cpp on Windows).
 function(quillon_sources out dir)
   file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
   set(kept "")
   foreach(f IN LISTS all)
     get_filename_component(name "${f}" NAME_WE)
-    if(name MATCHES "_(x11|posix|win)$")
+    if(name MATCHES "_(x11|posix|alsa|win)$")
       set(tag "${CMAKE_MATCH_1}")
-      if(tag STREQUAL QUILLON_PLATFORM_SUFFIX OR (tag STREQUAL "posix" AND UNIX))
+      if(tag STREQUAL QUILLON_PLATFORM_SUFFIX OR (tag STREQUAL "posix" AND UNIX)
+         OR (tag STREQUAL "alsa" AND CMAKE_SYSTEM_NAME STREQUAL "Linux"))
         list(APPEND kept "${f}")
       endif()
     else()

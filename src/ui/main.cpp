@@ -16,6 +16,7 @@
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/quit_signals.h"
+#include "ui/settings_file.h"
 #include "vocabulary/program_folder.h"
 
 namespace {
@@ -29,6 +30,7 @@ struct Options {
   bool run_action = false;
   std::string program_folder, recognizer, audio_file, model_dir, game;
   bool exit_after_audio = false, list_recognizers = false, listen = false, intro = true;
+  SettingValues settings;  // given for this run only
 };
 
 Options parse_options(QCoreApplication& app) {
@@ -46,8 +48,17 @@ Options parse_options(QCoreApplication& app) {
   const QCommandLineOption listen("listen", "Start the voice commands of the chosen game.");
   const QCommandLineOption no_intro("no-intro", "Skip the start-up advice and the home page.");
   parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro});
+  std::vector<std::pair<const char*, QCommandLineOption>> setting_options;
+  for (const SettingField& field : setting_fields()) {
+    if (!field.option) continue;
+    setting_options.emplace_back(field.key, QCommandLineOption(field.option, field.option_help, field.option_value));
+    parser.addOption(setting_options.back().second);
+  }
   parser.process(app);
   Options o;
+  for (const auto& [key, option] : setting_options) {
+    if (parser.isSet(option)) o.settings[key] = parser.value(option).toStdString();
+  }
   o.run_action = parser.isSet(do_option);
   o.action = parser.value(do_option);
   o.program_folder = parser.value(folder).toStdString();
@@ -132,7 +143,9 @@ int list_recognizers(const Options& o) {
 }
 
 int run_window(QApplication& app, const Options& o) {
-  const EngineOptions engine_options = engine_options_for(o);
+  SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
+  EngineOptions engine_options = engine_options_for(o);
+  engine_options.capture_device = settings.current().capture_device;
   std::string log;
   std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
   std::fprintf(stderr, "quillon: %s\n", log.c_str());
