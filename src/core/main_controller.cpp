@@ -140,20 +140,37 @@ void MainController::toggle_voice_commands() {
   if (!state_.grammar_loaded) return;
   if (!state_.rule_active) {
     state_.test_mode = false;
-    if (!recognizer_->set_rules_active(true).ok) {
-      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-      return;
+    if (const SpeechStatus status = recognizer_->set_rules_active(true); !status.ok) {
+      return report_activation_failure(status);
     }
-    state_.rule_active = true;
+    set_rule_active(true);
     view_.set_enabled(Control::SREngines, false);
   } else {
-    if (!recognizer_->set_rules_active(false).ok) {
-      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-      return;
+    if (const SpeechStatus status = recognizer_->set_rules_active(false); !status.ok) {
+      return report_activation_failure(status);
     }
-    state_.rule_active = false;
+    set_rule_active(false);
     view_.set_enabled(Control::SREngines, true);
   }
+}
+
+void MainController::set_rule_active(bool active) {
+  state_.rule_active = active;
+  view_.set_listening(active);
+}
+
+std::optional<float> MainController::capture_level() const {
+  if (!recognizer_ || !state_.rule_active) return std::nullopt;
+  return recognizer_->capture_level();
+}
+
+// A capture device that cannot be opened is named, with what to check; any
+// other failure keeps the general message.
+void MainController::report_activation_failure(const SpeechStatus& status) {
+  const std::string message = status.capture_device.empty()
+                                  ? std::string(text::kActivationFailed)
+                                  : text::kNoMicrophoneBefore + status.capture_device + text::kNoMicrophoneAfter;
+  platform_.messages.inform(text::kAppTitle, message);
 }
 
 void MainController::switch_voice_controls() {
@@ -172,11 +189,10 @@ void MainController::toggle_test_mode() {
   if (!state_.grammar_loaded) return;
   const bool starting = !state_.rule_active;
   if (starting) prompt(text::kTestAdvice);
-  if (!recognizer_->set_rules_active(starting).ok) {
-    platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-    return;
+  if (const SpeechStatus status = recognizer_->set_rules_active(starting); !status.ok) {
+    return report_activation_failure(status);
   }
-  state_.rule_active = starting;
+  set_rule_active(starting);
   set_test_controls(starting);
   state_.test_mode = starting;
 }

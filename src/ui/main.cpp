@@ -15,6 +15,7 @@
 #include "ui/folder_store.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/microphone_box.h"
 #include "ui/quit_signals.h"
 #include "ui/settings_file.h"
 #include "vocabulary/program_folder.h"
@@ -166,6 +167,7 @@ int run_window(QApplication& app, const Options& o) {
                     waiter};
   MainController controller(window, recognizer.get(), store, platform);
   window.connect_controller(controller, composer_hooks(store.folder(), messages, {store.home_page_address()}));
+  connect_microphone(window.microphone_box(), recognizer.get(), settings);
   window.set_on_close([&] { waiter.quit_all(); });
   install_quit_signal_handler([&] {
     waiter.quit_all();

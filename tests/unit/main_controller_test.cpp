@@ -278,6 +278,35 @@ TEST(TestMode, RefusalsAndPlatformFailuresLeaveEverythingAsItWas) {
   EXPECT_EQ(failing.view.test_caption, text::kTestCaptionIdle);
 }
 
+TEST(Microphone, AMissingDeviceIsNamedAndTheLevelIsShownOnlyWhileListening) {
+  const std::string device = "plughw:CARD=U0,DEV=0";
+  const std::string no_microphone = std::string(text::kNoMicrophoneBefore) + device + text::kNoMicrophoneAfter;
+  const struct {
+    void (MainController::*toggle)();
+    std::string missing_device;
+    std::set<std::string> failing;
+    std::string message;  // empty: listening
+  } cases[] = {
+      {&MainController::toggle_voice_commands, device, {"activate"}, no_microphone},
+      {&MainController::toggle_test_mode, device, {"activate"}, no_microphone},
+      {&MainController::toggle_voice_commands, "", {"activate"}, text::kActivationFailed},
+      {&MainController::toggle_voice_commands, "", {}, ""},
+      {&MainController::toggle_test_mode, "", {}, ""},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.open("Windows");
+    w.recognizer.failing = c.failing;
+    w.recognizer.missing_device = c.missing_device;
+    w.recognizer.level = 0.5f;
+    (w.controller.*c.toggle)();
+    const bool listening = c.message.empty();
+    EXPECT_EQ(w.desktop.log.back(), listening ? "speech activate" : app_message(c.message));
+    EXPECT_EQ(w.view.listening, listening) << c.message;
+    EXPECT_EQ(w.controller.capture_level(), listening ? std::optional<float>(0.5f) : std::nullopt);
+  }
+}
+
 struct AddCase {
   const char* what;
   std::string phrase, action;
