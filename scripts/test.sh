@@ -30,7 +30,7 @@ build_and_test() {
 }
 
 sanitizer_tests() {
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_UNIT_ONLY=ON -DQUILLON_SANITIZE=ON \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_UNIT_ONLY=ON -DQUILLON_SANITIZE=ON -DQUILLON_WERROR=ON \
     >/dev/null && cmake --build build-asan &&
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
 }
