@@ -47,6 +47,8 @@ void MainController::prompt(const std::string& text) { platform_.messages.inform
 void MainController::start_up(bool show_intro) {
   if (show_intro) {
     platform_.messages.inform(text::kInformationTitle, text::kStartupAdvice);
+    // A box ended by a request to quit: start nothing more.
+    if (platform_.waiter.quitting()) return;
     platform_.shell.open(store_.home_page_address());
   }
   const StoreResult written = store_.write_builtins();
@@ -324,7 +326,10 @@ void MainController::delete_game() {
   view_.clear_phrases();
 }
 
-void MainController::open_home_page() { platform_.shell.open(store_.home_page_address()); }
+void MainController::open_home_page() {
+  // The help window, which opens the page once closed, may have been closed by a request to quit.
+  if (!platform_.waiter.quitting()) platform_.shell.open(store_.home_page_address());
+}
 
 void MainController::open_second_page() { platform_.shell.open(store_.second_page_address()); }
 

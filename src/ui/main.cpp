@@ -143,6 +143,24 @@ int list_recognizers(const Options& o) {
   return 0;
 }
 
+void start_window(MainWindow& window, MainController& controller, const QtWaiter& waiter, const Options& o) {
+  controller.start_up(o.intro);
+  if (waiter.quitting()) return;
+  window.show();
+  if (o.game.empty()) return;
+  int row = -1;
+  for (int i = 0; i < window.game_count(); ++i) {
+    if (window.game_at(i) == o.game) row = i;
+  }
+  if (row < 0) {
+    std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
+    return;
+  }
+  window.select_game_row(row);
+  controller.choose_game(row);
+  if (o.listen) controller.toggle_voice_commands();
+}
+
 int run_window(QApplication& app, const Options& o) {
   SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
   EngineOptions engine_options = engine_options_for(o);
@@ -169,27 +187,15 @@ int run_window(QApplication& app, const Options& o) {
   window.connect_controller(controller, composer_hooks(store.folder(), messages, {store.home_page_address()}));
   connect_microphone(window.microphone_box(), recognizer.get(), settings);
   window.set_on_close([&] { waiter.quit_all(); });
+  // exit() rather than quit(): it ends every nested loop at once (message
+  // boxes, dialogs, waits) and no window can refuse it.
   install_quit_signal_handler([&] {
     waiter.quit_all();
-    app.quit();
+    app.exit(0);
   });
   if (o.exit_after_audio) controller.set_on_audio_finished([&app] { app.quit(); });
-
-  controller.start_up(o.intro);
-  window.show();
-  if (!o.game.empty()) {
-    int row = -1;
-    for (int i = 0; i < window.game_count(); ++i) {
-      if (window.game_at(i) == o.game) row = i;
-    }
-    if (row < 0) {
-      std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
-    } else {
-      window.select_game_row(row);
-      controller.choose_game(row);
-      if (o.listen) controller.toggle_voice_commands();
-    }
-  }
+  // Inside the event loop, so that a signal also ends the start-up's message boxes.
+  QTimer::singleShot(0, &window, [&] { start_window(window, controller, waiter, o); });
   return app.exec();
 }
 

@@ -34,6 +34,7 @@ class SpotterOnRecordings : public ::testing::Test {
     model_ = SpotterModel::load(paths, SpotterSettings{}, error).release();
     ASSERT_NE(model_, nullptr) << error;
   }
+  void SetUp() override { QUILLON_SKIP_WITHOUT_RECORDINGS(); }
   static void TearDownTestSuite() {
     delete model_;
     model_ = nullptr;
@@ -139,6 +140,7 @@ using testing::GuiQueue;
 using testing::write_vocabulary;
 
 TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
   GuiQueue gui;
   EngineOptions options;
   options.model_dir = testing::models_folder();
@@ -175,6 +177,7 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
 }
 
 TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
   GuiQueue gui;
   EngineOptions options;
   options.model_dir = testing::models_folder();

@@ -62,6 +62,17 @@ TEST(StartUp, RunsItsStepsInOrder) {
   EXPECT_EQ(w.recognizer.listener, &w.controller);
 }
 
+// A request to quit while the advice box is open (a logout, say) ends the
+// start-up there: no page opens and no engine loads.
+TEST(StartUp, AQuitDuringTheAdviceStartsNothingMore) {
+  Window w;
+  w.desktop.during_message = [&] { w.desktop.quit_requested = true; };
+  w.controller.start_up(true);
+  EXPECT_EQ(w.desktop.log, Log{std::string("message Information ") + text::kStartupAdvice});
+  w.controller.open_home_page();  // as the help window does once it is closed
+  EXPECT_EQ(w.desktop.log.size(), 1u);
+}
+
 TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
   const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kEngineDownloadAddress;
   for (const char* failing : {"context", "grammar", "interest"}) {
