@@ -114,7 +114,7 @@ bool MainController::load_grammar(const std::string& game) {
   if (!recognizer_->set_rules_active(false).ok) return false;
   if (state_.rule_active && !recognizer_->set_rules_active(true).ok) return false;
   if (!load.unsupported_phrases.empty()) {
-    prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\n" + joined_lines(load.unsupported_phrases));
+    prompt(text::kCannotListenFor + ("\r\n" + joined_lines(load.unsupported_phrases)));
   }
   return true;
 }

@@ -143,7 +143,7 @@ TEST(ChooseGame, TellsWhichPhrasesTheEngineCannotListenFor) {
   w.open("Windows");
   w.recognizer.unsupported = {"Abc"};
   w.choose("帝国时代2");
-  EXPECT_EQ(w.desktop.log.back(), prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\nAbc"));
+  EXPECT_EQ(w.desktop.log.back(), prompt(text::kCannotListenFor + std::string("\r\nAbc")));
   EXPECT_TRUE(w.controller.state().grammar_loaded);
 }
 
