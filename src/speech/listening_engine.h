@@ -14,6 +14,7 @@
 #include "speech/audio_source.h"
 #include "speech/grammar_file.h"
 #include "speech/recognizer_base.h"
+#include "speech/sound_alike.h"
 #include "speech/wav_reader.h"
 
 namespace quillon {
@@ -25,6 +26,12 @@ class ListeningEngine : public RecognizerBase {
       : options_(std::move(options)), self_(std::make_shared<Self>(Self{this, 0})) {}
 
   ~ListeningEngine() override { shut_down(); }
+
+  // Both engines listen for Mandarin syllables: how the phrases are said decides.
+  std::vector<std::string> phrases_alike(const std::string& phrase,
+                                         const std::vector<std::string>& others) const override {
+    return phrases_sounding_like(phrase, others, PinyinReadings::system());
+  }
 
  protected:
   GrammarParse read_grammar(const std::string& path) override { return parse_grammar_file(path); }

@@ -58,6 +58,13 @@ class Recognizer {
   // audio device cannot be opened.
   virtual SpeechStatus set_rules_active(bool active) = 0;
   virtual void set_listener(RecognitionListener* listener) = 0;
+  // The phrases of `others` that this engine may mistake for `phrase` (or it
+  // for them) because they sound too much alike, in their order; never
+  // `phrase` itself. Empty when the engine cannot judge. Quick: no decoding.
+  virtual std::vector<std::string> phrases_alike(const std::string& /*phrase*/,
+                                                 const std::vector<std::string>& /*others*/) const {
+    return {};
+  }
 };
 
 // Runs a function on the GUI thread, later; engines with threads use it to

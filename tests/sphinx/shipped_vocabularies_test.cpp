@@ -16,6 +16,7 @@ TEST(PocketSphinxEngine, ListensForEveryShippedPhrase) {
   auto engine = make_recognizer(kPocketSphinxEngine, options, log);
   ASSERT_NE(engine, nullptr) << log;
   testing::expect_every_shipped_phrase_heard(*engine);
+  EXPECT_EQ(engine->phrases_alike("三号部队", {"二号部队", "船坞"}), std::vector<std::string>{"二号部队"});
 }
 
 }  // namespace

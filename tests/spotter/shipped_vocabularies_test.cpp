@@ -1,5 +1,5 @@
 // The keyword spotter listens for every phrase Quillon ships, letters and
-// digits included ("切换PK阵营").
+// digits included ("切换PK阵营"), and tells which phrases sound alike.
 
 #include "support/shipped_vocabularies.h"
 #include "model_location.h"
@@ -22,6 +22,13 @@ TEST(KeywordSpotterEngine, ListensForEveryShippedPhrase) {
   auto engine = spotter();
   ASSERT_NE(engine, nullptr);
   testing::expect_every_shipped_phrase_heard(*engine);
+}
+
+TEST(KeywordSpotterEngine, NamesThePhrasesThatSoundAlike) {
+  auto engine = spotter();
+  ASSERT_NE(engine, nullptr);
+  ASSERT_TRUE(engine->create_context().ok);
+  EXPECT_EQ(engine->phrases_alike("背景", {"城堡", "北京", "背景"}), std::vector<std::string>{"北京"});
 }
 
 }  // namespace

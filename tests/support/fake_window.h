@@ -4,6 +4,7 @@
 // writing into the same transcript as the recording platform so that tests can
 // check the order of everything the window logic does.
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -146,6 +147,7 @@ class FakeRecognizer : public Recognizer {
   std::vector<std::string> names{"Quillon 测试 中文识别器"};
   std::set<std::string> failing;  // "context", "grammar", "interest", "load", "activate", "deactivate"
   std::vector<std::string> unsupported;
+  std::vector<std::string> alike;  // what sounds like any phrase, where among the others asked about
   bool active = false;
   std::string loaded;
   RecognitionListener* listener = nullptr;
@@ -165,6 +167,12 @@ class FakeRecognizer : public Recognizer {
     return status;
   }
   void set_listener(RecognitionListener* l) override { listener = l; }
+  std::vector<std::string> phrases_alike(const std::string&, const std::vector<std::string>& others) const override {
+    std::vector<std::string> out;
+    for (const auto& other : others)
+      if (std::find(alike.begin(), alike.end(), other) != alike.end()) out.push_back(other);
+    return out;
+  }
 
  private:
   SpeechStatus step(const std::string& what) {
