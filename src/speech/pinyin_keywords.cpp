@@ -73,6 +73,26 @@ void add_reading(std::vector<std::string>& list, std::string reading) {
     list.push_back(std::move(reading));
 }
 
+// The phrase with full-width digits and letters as ASCII, and digits as
+// Chinese numbers.
+std::u32string spoken_form(const std::string& phrase) {
+  std::u32string text = decode_utf8(phrase);
+  for (auto& c : text) {
+    const char32_t ascii = ascii_form(c);
+    if ((ascii >= U'0' && ascii <= U'9') || is_ascii_letter(ascii)) c = ascii;
+  }
+  return spell_digits(text);
+}
+
+// The run of ASCII letters that starts at `at`, which moves past it.
+PhraseReadings::Character letter_run(const std::u32string& text, std::size_t& at) {
+  std::string run;
+  for (; at < text.size() && is_ascii_letter(text[at]); ++at) run += static_cast<char>(text[at]);
+  std::string upper = run;
+  for (char& c : upper) c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
+  return {run, latin_readings(run), upper};
+}
+
 // A spoken character's readings as token sequences the model knows, the usual
 // one first.
 std::vector<std::vector<std::string>> token_options(const PhraseReadings::Character& character,
@@ -200,29 +220,18 @@ std::size_t PhraseReadings::syllable_count() const {
 
 PhraseReadings phrase_readings(const std::string& phrase, const PinyinReadings& readings) {
   PhraseReadings result;
-  std::u32string text = decode_utf8(phrase);
-  for (auto& c : text) {
-    const char32_t ascii = ascii_form(c);
-    if ((ascii >= U'0' && ascii <= U'9') || is_ascii_letter(ascii)) c = ascii;
-  }
-  text = spell_digits(text);
+  const std::u32string text = spoken_form(phrase);
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = text[i];
-    if (is_silent(c)) {
+    if (is_silent(text[i])) {
       ++i;
-    } else if (is_ascii_letter(c)) {
-      std::string run;
-      for (; i < text.size() && is_ascii_letter(text[i]); ++i) run += static_cast<char>(text[i]);
-      std::string upper = run;
-      for (char& u : upper) u = static_cast<char>(u >= 'a' ? u - 'a' + 'A' : u);
-      result.characters.push_back({run, latin_readings(run), upper});
-    } else if (const auto* list = readings.find(c)) {
-      PhraseReadings::Character character{encode_utf8(c), {}, {}};
+    } else if (is_ascii_letter(text[i])) {
+      result.characters.push_back(letter_run(text, i));
+    } else if (const auto* list = readings.find(text[i])) {
+      PhraseReadings::Character character{encode_utf8(text[i++]), {}, {}};
       for (const auto& reading : *list) character.readings.push_back({reading});
       result.characters.push_back(std::move(character));
-      ++i;
     } else {
-      result.unsupported_reason = "no Mandarin reading for '" + encode_utf8(c) + "'";
+      result.unsupported_reason = "no Mandarin reading for '" + encode_utf8(text[i]) + "'";
       result.characters.clear();
       return result;
     }
