@@ -131,7 +131,10 @@ std::string latin_english_phones(std::string_view letters) {
   const std::string word = upper(letters);
   if (const Word* w = find_word(word)) return std::string(w->english);
   std::string phones;
-  for (const char c : word) phones += (phones.empty() ? "" : " ") + std::string(letter(c).english);
+  for (const char c : word) {
+    if (!phones.empty()) phones += ' ';
+    phones += letter(c).english;
+  }
   return phones;
 }
 
