@@ -10,6 +10,8 @@ namespace {
 constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
 constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
 constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
+// Phrases named in the sounds-alike warning; more are summed up as "等".
+constexpr std::size_t kAlikeNamed = 3;
 
 std::string joined_lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -116,7 +118,7 @@ bool MainController::load_grammar(const std::string& game) {
   if (!recognizer_->set_rules_active(false).ok) return false;
   if (state_.rule_active && !recognizer_->set_rules_active(true).ok) return false;
   if (!load.unsupported_phrases.empty()) {
-    prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\n" + joined_lines(load.unsupported_phrases));
+    prompt(text::kCannotListenFor + ("\r\n" + joined_lines(load.unsupported_phrases)));
   }
   return true;
 }
@@ -251,8 +253,10 @@ void MainController::add_phrase() {
   const std::string action = view_.action_text();
   if (phrase.empty()) return prompt(text::kEnterPhrase);
   if (action.empty()) return prompt(text::kEnterAction);
+  std::vector<std::string> existing;
   for (const std::string& item : view_.phrases()) {
-    if (parse_list_item(item).phrase == phrase) return prompt(text::kDuplicatePhrase);
+    existing.push_back(parse_list_item(item).phrase);
+    if (existing.back() == phrase) return prompt(text::kDuplicatePhrase);
   }
   const std::optional<std::string> game = selected_game();
   if (!game) return prompt(kNoGameForEdit);
@@ -263,7 +267,21 @@ void MainController::add_phrase() {
   state_.vocab_text = new_text;
   view_.add_phrase(list_item({phrase, action}));
   state_.grammar_loaded = load_grammar(*game);
-  if (!state_.grammar_loaded) platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
+  if (!state_.grammar_loaded) return platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
+  warn_if_sounds_alike(phrase, existing);
+}
+
+// A warning only: the phrase stays, and the user decides whether to change it.
+void MainController::warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing) {
+  if (!recognizer_) return;
+  const std::vector<std::string> alike = recognizer_->phrases_alike(phrase, existing);
+  if (alike.empty()) return;
+  std::string names;
+  for (std::size_t k = 0; k < alike.size() && k < kAlikeNamed; ++k) {
+    names += (k == 0 ? "“" : "、“") + alike[k] + "”";
+  }
+  if (alike.size() > kAlikeNamed) names += "等";
+  prompt("“" + phrase + "”" + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
 }
 
 void MainController::delete_phrase() {

@@ -63,6 +63,7 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   bool refuse_non_chinese_on_choose();
   std::optional<std::string> selected_game() const;
   std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
+  void warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing);
   void switch_voice_controls();
   void set_test_controls(bool testing);
   void set_rule_active(bool active);

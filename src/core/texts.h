@@ -74,4 +74,11 @@ inline constexpr const char* kSelectPhraseToDelete = "选中你要删除的语�
 inline constexpr const char* kEnterGameName = "请填入游戏名字！";
 inline constexpr const char* kConfirmDeleteGame = "确实要删除这个游戏的语音词汇文件吗？";
 
+// What the speech engine says about the vocabulary.
+inline constexpr const char* kCannotListenFor =
+    "语音识别引擎读不出下面这些词汇里的一些字符（符号、表情等），请改掉这些字符：";
+// Between the new phrase and the ones it sounds like, then after them.
+inline constexpr const char* kSoundsAlikeAnd = "和";
+inline constexpr const char* kSoundsAlike = "听起来很像，语音识别可能分不清。";
+
 }  // namespace quillon::text

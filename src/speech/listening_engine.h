@@ -15,6 +15,7 @@
 #include "speech/audio_source.h"
 #include "speech/grammar_file.h"
 #include "speech/recognizer_base.h"
+#include "speech/sound_alike.h"
 #include "speech/wav_reader.h"
 
 namespace quillon {
@@ -32,6 +33,12 @@ class ListeningEngine : public RecognizerBase {
   std::optional<float> capture_level() const override {
     const float level = level_.load();
     return level < 0.0f ? std::nullopt : std::optional<float>(level);
+  }
+
+  // Both engines listen for Mandarin syllables: how the phrases are said decides.
+  std::vector<std::string> phrases_alike(const std::string& phrase,
+                                         const std::vector<std::string>& others) const override {
+    return phrases_sounding_like(phrase, others, PinyinReadings::system());
   }
 
  protected:

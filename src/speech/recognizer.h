@@ -72,6 +72,13 @@ class Recognizer {
   // the latest tenth of a second; nothing while the rules are inactive or when
   // this engine hears no sound itself. Never waits; any thread may ask.
   virtual std::optional<float> capture_level() const { return std::nullopt; }
+  // The phrases of `others` that this engine may mistake for `phrase` (or it
+  // for them) because they sound too much alike, in their order; never
+  // `phrase` itself. Empty when the engine cannot judge. Quick: no decoding.
+  virtual std::vector<std::string> phrases_alike(const std::string& /*phrase*/,
+                                                 const std::vector<std::string>& /*others*/) const {
+    return {};
+  }
 };
 
 // Runs a function on the GUI thread, later; engines with threads use it to

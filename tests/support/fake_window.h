@@ -4,6 +4,7 @@
 // writing into the same transcript as the recording platform so that tests can
 // check the order of everything the window logic does.
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -151,6 +152,7 @@ class FakeRecognizer : public Recognizer {
   std::string missing_device;  // activation fails because this capture device cannot be opened
   std::optional<float> level;
   std::string capture_device = "default";
+  std::vector<std::string> alike;  // what sounds like any phrase, where among the others asked about
   bool active = false;
   std::string loaded;
   RecognitionListener* listener = nullptr;
@@ -173,6 +175,12 @@ class FakeRecognizer : public Recognizer {
   void set_listener(RecognitionListener* l) override { listener = l; }
   std::optional<float> capture_level() const override { return level; }
   void set_capture_device(const std::string& device) override { capture_device = device; }
+  std::vector<std::string> phrases_alike(const std::string&, const std::vector<std::string>& others) const override {
+    std::vector<std::string> out;
+    for (const auto& other : others)
+      if (std::find(alike.begin(), alike.end(), other) != alike.end()) out.push_back(other);
+    return out;
+  }
 
  private:
   SpeechStatus step(const std::string& what) {

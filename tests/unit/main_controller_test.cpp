@@ -154,7 +154,7 @@ TEST(ChooseGame, TellsWhichPhrasesTheEngineCannotListenFor) {
   w.open("Windows");
   w.recognizer.unsupported = {"Abc"};
   w.choose("帝国时代2");
-  EXPECT_EQ(w.desktop.log.back(), prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\nAbc"));
+  EXPECT_EQ(w.desktop.log.back(), prompt(text::kCannotListenFor + std::string("\r\nAbc")));
   EXPECT_TRUE(w.controller.state().grammar_loaded);
 }
 
@@ -370,14 +370,50 @@ TEST(AddPhrase, WritesTheEntryListsItAndReloadsTheFile) {
             vocabulary(entry("3*MRBC", "三号部队过来") + entry("Ctrl+C", "城堡 ")) + "\r\n");
 }
 
+TEST(AddPhrase, WarnsOfPhrasesThatSoundAlikeAndAddsItAllTheSame) {
+  const std::string sounds_alike = text::kSoundsAlike;
+  const struct {
+    const char* what;
+    std::string phrase;
+    std::vector<std::string> alike;  // what the engine finds alike, among the listed phrases
+    Log messages;                    // after the reload
+    bool added;
+  } rows[] = {
+      {"nothing alike", "兵营", {}, {}, true},
+      {"one", "四号部队", {"三号部队"}, {prompt("“四号部队”和“三号部队”" + sounds_alike)}, true},
+      {"the first three named",
+       "五号部队",
+       {"一号部队", "二号部队", "三号部队", "城堡"},
+       {prompt("“五号部队”和“一号部队”、“二号部队”、“三号部队”等" + sounds_alike)},
+       true},
+      {"a duplicate is refused first", "城堡", {"城堡"}, {}, false},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.store.files["帝国时代2"] =
+        vocabulary(entry("1", "一号部队") + entry("2", "二号部队") + entry("3", "三号部队") + entry("V", "城堡"));
+    w.open("帝国时代2");
+    w.recognizer.alike = row.alike;
+    w.recognizer.alike.push_back(row.phrase);  // the new phrase itself is never among the others
+    w.view.phrase = row.phrase;
+    w.view.action = "A";
+    w.controller.add_phrase();
+    Log expected = row.added ? Log{"speech load", "speech deactivate"} : Log{prompt(text::kDuplicatePhrase)};
+    expected.insert(expected.end(), row.messages.begin(), row.messages.end());
+    EXPECT_EQ(w.desktop.log, expected) << row.what;
+    EXPECT_EQ(w.view.phrase_list.back() == row.phrase + "(A)", row.added) << row.what;
+  }
+}
+
 TEST(AddPhrase, ARefusedReloadKeepsTheEntryAndSaysSo) {
   Window w;
   w.open("Windows");
   w.recognizer.failing = {"load"};
+  w.recognizer.alike = {"关闭程序"};
   w.view.phrase = "   ";
   w.view.action = "A";
   w.controller.add_phrase();
-  EXPECT_EQ(w.desktop.log.back(), app_message(text::kInvalidAfterEdit));
+  EXPECT_EQ(w.desktop.log.back(), app_message(text::kInvalidAfterEdit));  // and no warning after it
   EXPECT_FALSE(w.controller.state().grammar_loaded);
   EXPECT_EQ(w.view.phrase_list.back(), "   (A)");
 }
