@@ -58,6 +58,9 @@ class Recognizer {
   // audio device cannot be opened.
   virtual SpeechStatus set_rules_active(bool active) = 0;
   virtual void set_listener(RecognitionListener* listener) = 0;
+  // True when this engine runs only because a better one's model is missing,
+  // so the user should be told once that recognition is weaker.
+  virtual bool stands_in_for_missing_model() const { return false; }
 };
 
 // Runs a function on the GUI thread, later; engines with threads use it to

@@ -147,6 +147,7 @@ class FakeRecognizer : public Recognizer {
   std::set<std::string> failing;  // "context", "grammar", "interest", "load", "activate", "deactivate"
   std::vector<std::string> unsupported;
   bool active = false;
+  bool stand_in = false;  // runs because a better engine's model is missing
   std::string loaded;
   RecognitionListener* listener = nullptr;
 
@@ -165,6 +166,7 @@ class FakeRecognizer : public Recognizer {
     return status;
   }
   void set_listener(RecognitionListener* l) override { listener = l; }
+  bool stands_in_for_missing_model() const override { return stand_in; }
 
  private:
   SpeechStatus step(const std::string& what) {
