@@ -148,10 +148,10 @@ Session run(std::vector<Item>& items, const std::vector<std::string>& phrases, s
     tally(session, item, decisions, recognised_at);
     if (log)
       for (const auto& d : decisions)
-        std::fprintf(log, "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%d\t%d\t%ld\n", item.half.c_str(), item.kind.c_str(),
+        std::fprintf(log, "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%d\t%d\t%ld\t%.1f\n", item.half.c_str(), item.kind.c_str(),
                      std::filesystem::path(item.path).filename().c_str(), item.expected.c_str(), describe(d).c_str(),
-                     d.hypothesis.c_str(), verdict_name(d.verdict), d.heard.frames, d.heard.phrase_frames,
-                     d.heard.phrase_score);
+                     d.text.c_str(), verdict_name(d.verdict), d.heard.frames, d.heard.phrase_frames,
+                     d.heard.phrase_score, double(d.heard.contrast_db));
     session.audio += double(audio.size()) / 16000;
   }
   session.cpu = cpu_seconds() - t0;

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,7 +43,7 @@ struct SphinxSettings {
 };
 
 // Defaults, changed by QUILLON_SPHINX_GARBAGE, QUILLON_SPHINX_END_FRAMES,
-// QUILLON_SPHINX_MIN_SCORE, QUILLON_SPHINX_EXTRA_FRAMES,
+// QUILLON_SPHINX_MIN_SCORE, QUILLON_SPHINX_MIN_CONTRAST, QUILLON_SPHINX_EXTRA_FRAMES,
 // QUILLON_SPHINX_PRONUNCIATIONS, QUILLON_SPHINX_MODEL and
 // QUILLON_SPHINX_OPTIONS.
 SphinxSettings sphinx_settings_from_environment();
@@ -54,9 +55,9 @@ std::string sphinx_model_problem(const std::string& dir);
 
 struct SphinxDecision {
   bool recognised = false;  // false: speech that is none of the phrases
-  std::string text;
-  std::string hypothesis;  // the decoder's words, for the log and the evaluation
-  double decided_at = 0;   // seconds of audio consumed when the decision was made
+  std::string text;         // the phrase the grammar found, also when it may not act
+  std::string hypothesis;   // the decoder's words, for the log and the evaluation
+  double decided_at = 0;    // seconds of audio consumed when the decision was made
   SphinxVerdict verdict = SphinxVerdict::NoPhrase;
   SphinxHearing heard;
 };
@@ -94,6 +95,7 @@ class SphinxCore {
   // seen; empty when it has none.
   std::string word_for(const std::string& phrase);
   bool use_grammar(const std::vector<std::string>& words);
+  void remember_energy(const short* pcm, std::size_t n);
   // Which of the listening phrase ids may act (sphinx_judge.h).
   void mark_actable(const std::vector<std::string>& words);
 
@@ -114,6 +116,7 @@ class SphinxCore {
   bool in_speech_ = false;
   std::size_t consumed_ = 0;
   std::vector<short> pcm_;
+  std::deque<float> energies_;  // of the latest 10 ms frames, for the segment's loudness contrast
   std::uint32_t noise_state_ = 1;
 };
 

@@ -44,6 +44,7 @@ SphinxSettings sphinx_settings_from_environment() {
       std::clamp(env_float("QUILLON_SPHINX_PRONUNCIATIONS", float(s.pronunciations)), 1.0f, 32.0f));
   s.rules.min_phrase_score_per_frame = static_cast<int>(
       std::clamp(env_float("QUILLON_SPHINX_MIN_SCORE", float(s.rules.min_phrase_score_per_frame)), -1000.0f, 0.0f));
+  s.rules.min_contrast_db = std::clamp(env_float("QUILLON_SPHINX_MIN_CONTRAST", s.rules.min_contrast_db), 0.0f, 60.0f);
   s.rules.max_extra_frames = static_cast<int>(
       std::clamp(env_float("QUILLON_SPHINX_EXTRA_FRAMES", float(s.rules.max_extra_frames)), 0.0f, 1000.0f));
   return s;
@@ -223,6 +224,9 @@ SphinxHearing SphinxCore::hearing(std::string& word) const {
     heard.phrase_score = acoustic;
   }
   heard.one_phrase = phrases == 1 && garbage == 0;
+  // The decoder's frames are the latest ones heard, padding included.
+  const auto frames = std::min<std::size_t>(energies_.size(), static_cast<std::size_t>(std::max(heard.frames, 0)));
+  heard.contrast_db = loudness_contrast_db({energies_.end() - static_cast<std::ptrdiff_t>(frames), energies_.end()});
   return heard;
 }
 
@@ -234,10 +238,10 @@ SphinxDecision SphinxCore::decide() const {
   std::string word;
   d.heard = hearing(word);
   const auto it = phrase_of_word_.find(word);
-  d.verdict = judge(d.heard, it == phrase_of_word_.end() ? SphinxPhraseFacts{} : it->second.facts, settings_.rules);
-  if (d.verdict != SphinxVerdict::Acts) return d;
-  d.recognised = true;
+  if (it == phrase_of_word_.end()) return d;
   d.text = it->second.text;
+  d.verdict = judge(d.heard, it->second.facts, settings_.rules);
+  d.recognised = d.verdict == SphinxVerdict::Acts;
   return d;
 }
 
@@ -263,6 +267,7 @@ void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxD
   for (std::size_t at = 0; at < n; at += kFrame) {
     const std::size_t piece = std::min(kFrame, n - at);
     ps_process_raw(decoder_, pcm_.data() + at, piece, FALSE, FALSE);
+    remember_energy(pcm_.data() + at, piece);
     consumed_ += piece;
     const bool speech = ps_get_in_speech(decoder_) != 0;
     if (speech) {
@@ -271,6 +276,15 @@ void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxD
       end_utterance(&out);
     }
   }
+}
+
+void SphinxCore::remember_energy(const short* pcm, std::size_t n) {
+  double sum = 0;
+  for (std::size_t i = 0; i < n; ++i) sum += double(pcm[i]) * pcm[i];
+  energies_.push_back(static_cast<float>(sum / double(std::max<std::size_t>(n, 1))));
+  // Longer than any segment a phrase can fill.
+  constexpr std::size_t kKept = 1500;
+  if (energies_.size() > kKept) energies_.pop_front();
 }
 
 void SphinxCore::finish(std::vector<SphinxDecision>& out) {

@@ -1,5 +1,8 @@
 #include "speech/sphinx_judge.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace quillon {
 
 SphinxVerdict judge(const SphinxHearing& heard, const SphinxPhraseFacts& phrase, const SphinxRules& rules) {
@@ -14,7 +17,17 @@ SphinxVerdict judge(const SphinxHearing& heard, const SphinxPhraseFacts& phrase,
   if (heard.frames - heard.phrase_frames > rules.max_extra_frames) return SphinxVerdict::NotAlone;
   if (heard.phrase_score < static_cast<long>(rules.min_phrase_score_per_frame) * heard.phrase_frames)
     return SphinxVerdict::PoorMatch;
+  if (heard.contrast_db < rules.min_contrast_db) return SphinxVerdict::NoContrast;
   return SphinxVerdict::Acts;
+}
+
+float loudness_contrast_db(std::vector<float> frame_energies) {
+  if (frame_energies.size() < 2) return 0;
+  std::sort(frame_energies.begin(), frame_energies.end());
+  const std::size_t n = frame_energies.size() - 1;
+  const float quiet = std::max(frame_energies[n / 10], 1e-12f);
+  const float loud = std::max(frame_energies[n - n / 10], 1e-12f);
+  return 10.0f * std::log10(loud / quiet);
 }
 
 const char* verdict_name(SphinxVerdict verdict) {
@@ -33,6 +46,8 @@ const char* verdict_name(SphinxVerdict verdict) {
       return "too long";
     case SphinxVerdict::TooShort:
       return "too short";
+    case SphinxVerdict::NoContrast:
+      return "no contrast";
   }
   return "?";
 }

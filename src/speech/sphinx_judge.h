@@ -29,6 +29,11 @@ struct SphinxRules {
   int max_frames_per_syllable = 60;
   int min_phrase_frames_per_syllable = 15;
   int min_phrase_frames = 20;  // added once
+  // Loudest against quietest frames of the segment, in dB: a command said
+  // alone rises well above the room around it (mostly 22 to 40 dB), while
+  // music and effects that set off the speech detector, and pieces of running
+  // talk, stay within about 15 dB. Commands over loud game sound lose here too.
+  float min_contrast_db = 18;
 };
 
 // One segment as the decoder heard it.
@@ -37,6 +42,7 @@ struct SphinxHearing {
   int frames = 0;           // the whole segment, padding included
   int phrase_frames = 0;
   long phrase_score = 0;  // acoustic score summed over the phrase's frames
+  float contrast_db = 0;  // loudness_contrast_db() of the segment
 };
 
 struct SphinxPhraseFacts {
@@ -46,9 +52,13 @@ struct SphinxPhraseFacts {
   bool actable = true;
 };
 
-enum class SphinxVerdict { Acts, NoPhrase, NeverActs, PoorMatch, NotAlone, TooLong, TooShort };
+enum class SphinxVerdict { Acts, NoPhrase, NeverActs, PoorMatch, NotAlone, TooLong, TooShort, NoContrast };
 
 SphinxVerdict judge(const SphinxHearing& heard, const SphinxPhraseFacts& phrase, const SphinxRules& rules);
+
+// The 90th against the 10th percentile of the frames' energies, in dB; 0 for
+// fewer than two frames.
+float loudness_contrast_db(std::vector<float> frame_energies);
 
 // A word for the log and the evaluation.
 const char* verdict_name(SphinxVerdict verdict);

@@ -117,7 +117,9 @@ TEST(PinyinPhones, ManyPolyphonesStillLeaveRoomForAlternatives) {
 }
 
 TEST(SphinxRules, APhraseActsOnlyWhenItFillsTheSegmentAndFitsWell) {
-  const SphinxRules rules;  // floor -30 per frame, 60 extra frames, 15 a syllable + 20 to 60 a syllable + 40
+  // Floor -30 per frame, 60 extra frames, 15 a syllable + 20 to 60 a syllable
+  // + 40, contrast 18 dB.
+  const SphinxRules rules;
   const SphinxPhraseFacts two{2, true};
   const struct {
     const char* what;
@@ -125,21 +127,44 @@ TEST(SphinxRules, APhraseActsOnlyWhenItFillsTheSegmentAndFitsWell) {
     SphinxPhraseFacts phrase;
     SphinxVerdict verdict;
   } rows[] = {
-      {"said alone", {true, 110, 80, -1600}, two, SphinxVerdict::Acts},
-      {"at the floor", {true, 110, 80, -2400}, two, SphinxVerdict::Acts},
-      {"just under the floor", {true, 110, 80, -2401}, two, SphinxVerdict::PoorMatch},
-      {"garbage or two phrases", {false, 110, 80, -1600}, two, SphinxVerdict::NoPhrase},
-      {"no phrase frames", {true, 110, 0, 0}, two, SphinxVerdict::NoPhrase},
-      {"one syllable or a sound-alike", {true, 110, 80, -1600}, {2, false}, SphinxVerdict::NeverActs},
-      {"inside longer talk", {true, 141, 80, -1600}, two, SphinxVerdict::NotAlone},
-      {"a short pause beside it", {true, 140, 80, -1600}, two, SphinxVerdict::Acts},
-      {"far longer than two syllables", {true, 161, 150, -3000}, two, SphinxVerdict::TooLong},
-      {"long but four syllables", {true, 161, 150, -3000}, {4, true}, SphinxVerdict::Acts},
-      {"too quick for two syllables", {true, 80, 49, -1000}, two, SphinxVerdict::TooShort},
-      {"just long enough", {true, 80, 50, -1000}, two, SphinxVerdict::Acts},
-      {"four syllables said quickly", {true, 110, 80, -2000}, {4, true}, SphinxVerdict::Acts},
+      {"said alone", {true, 110, 80, -1600, 30}, two, SphinxVerdict::Acts},
+      {"at the floor", {true, 110, 80, -2400, 30}, two, SphinxVerdict::Acts},
+      {"just under the floor", {true, 110, 80, -2401, 30}, two, SphinxVerdict::PoorMatch},
+      {"garbage or two phrases", {false, 110, 80, -1600, 30}, two, SphinxVerdict::NoPhrase},
+      {"no phrase frames", {true, 110, 0, 0, 30}, two, SphinxVerdict::NoPhrase},
+      {"one syllable or a sound-alike", {true, 110, 80, -1600, 30}, {2, false}, SphinxVerdict::NeverActs},
+      {"inside longer talk", {true, 141, 80, -1600, 30}, two, SphinxVerdict::NotAlone},
+      {"a short pause beside it", {true, 140, 80, -1600, 30}, two, SphinxVerdict::Acts},
+      {"far longer than two syllables", {true, 161, 150, -3000, 30}, two, SphinxVerdict::TooLong},
+      {"long but four syllables", {true, 161, 150, -3000, 30}, {4, true}, SphinxVerdict::Acts},
+      {"too quick for two syllables", {true, 80, 49, -1000, 30}, two, SphinxVerdict::TooShort},
+      {"just long enough", {true, 80, 50, -1000, 30}, two, SphinxVerdict::Acts},
+      {"music or talk at one level", {true, 110, 80, -1600, 17.9f}, two, SphinxVerdict::NoContrast},
+      {"just enough contrast", {true, 110, 80, -1600, 18}, two, SphinxVerdict::Acts},
+      {"four syllables said quickly", {true, 110, 80, -2000, 30}, {4, true}, SphinxVerdict::Acts},
   };
   for (const auto& row : rows) EXPECT_EQ(judge(row.heard, row.phrase, rules), row.verdict) << row.what;
+}
+
+TEST(SphinxRules, ContrastIsLoudAgainstQuietFrames) {
+  std::vector<float> command(100, 1.0f);  // the room
+  std::fill(command.begin() + 30, command.begin() + 70, 1000.0f);
+  const std::vector<float> steady(100, 50.0f);
+  std::vector<float> humming(100);
+  for (std::size_t k = 0; k < humming.size(); ++k) humming[k] = k % 2 ? 40.0f : 100.0f;
+  const struct {
+    const char* what;
+    std::vector<float> energies;
+    float db;
+  } rows[] = {
+      {"word in a quiet room", command, 30},
+      {"steady sound", steady, 0},
+      {"beating tone", humming, 3.98f},
+      {"one frame", {5.0f}, 0},
+      {"nothing", {}, 0},
+      {"digital silence", {0, 0, 0, 0}, 0},
+  };
+  for (const auto& row : rows) EXPECT_NEAR(loudness_contrast_db(row.energies), row.db, 0.01) << row.what;
 }
 
 TEST(SphinxRules, OneSyllableAndSoundAlikePhrasesNeverAct) {
