@@ -159,10 +159,10 @@ Session run(std::vector<Item>& items, const std::vector<std::string>& phrases, s
 }
 
 void print_table(Session& s) {
-  static const char* kNegatives[] = {"talk", "sound", "talk+sound", "synthetic"};
+  static const char* kNegatives[] = {"talk", "sound", "talk+sound", "synthetic", "made-sound"};
   std::printf("| half | commands right / wrong / missed |");
   for (const char* kind : kNegatives) std::printf(" %s: false actions per 10 min |", kind);
-  std::printf("\n|---|---|---|---|---|---|\n");
+  std::printf("\n|---|---|---|---|---|---|---|\n");
   for (const char* half : {"tune", "aside"}) {
     const Tally& c = s.tallies[std::string(half) + "/command"];
     const auto pct = [&](int v) { return c.commands ? 100.0 * v / c.commands : 0.0; };

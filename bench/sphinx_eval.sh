@@ -112,6 +112,32 @@ if [ ! -f "$manifest" ]; then
     k=$((k + 1))
   done
 
+  # Two minutes of made game sound per half: a plucked tune, a drone, and
+  # bursts of noise like shots and explosions, at changing levels.
+  for half in tune aside; do
+    f=$out/wav/made_sound_$half.wav
+    if [ ! -f "$f" ]; then
+      notes="C4 E4 G4 B4"
+      [ "$half" = aside ] && notes="A3 D4 F4 A4"
+      parts=()
+      for k in $(seq 0 59); do
+        p=$out/wav/made_${half}_$k.wav
+        # shellcheck disable=SC2086
+        sox -q -n -r 16000 -c 1 -b 16 "$p.tune.wav" synth 0.25 pluck ${notes// / pluck } vol 0.3 repeat 4
+        sox -q -n -r 16000 -c 1 -b 16 "$p.drone.wav" synth "$(soxi -D "$p.tune.wav")" sawtooth $((60 + k * 7)) \
+          vol 0.05 tremolo $((2 + k % 5)) 50
+        sox -q -n -r 16000 -c 1 -b 16 "$p.burst.wav" synth 0.$((2 + k % 6)) brownnoise vol 0.6 fade 0 0.$((2 + k % 6)) 0.15 \
+          pad $((k % 3)).$((k % 10)) 0
+        sox -q -m "$p.tune.wav" "$p.drone.wav" "$p.burst.wav" "$p" gain -$(((k * 5) % 20)) 2>/dev/null
+        rm -f "$p".*.wav
+        parts+=("$p")
+      done
+      sox -q "${parts[@]}" "$f"
+      rm -f "${parts[@]}"
+    fi
+    row "$f" "$half" made-sound -
+  done
+
   for half in tune aside; do
     declare -n sentences=sentences_$half words=words_$half voices=voices_$half
     for vi in "${!voices[@]}"; do
