@@ -47,6 +47,8 @@ void MainController::prompt(const std::string& text) { platform_.messages.inform
 void MainController::start_up(bool show_intro) {
   if (show_intro) {
     platform_.messages.inform(text::kInformationTitle, text::kStartupAdvice);
+    // A box ended by a request to quit: start nothing more.
+    if (platform_.waiter.quitting()) return;
     platform_.shell.open(store_.home_page_address());
   }
   const StoreResult written = store_.write_builtins();
@@ -141,20 +143,37 @@ void MainController::toggle_voice_commands() {
   if (!state_.grammar_loaded) return;
   if (!state_.rule_active) {
     state_.test_mode = false;
-    if (!recognizer_->set_rules_active(true).ok) {
-      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-      return;
+    if (const SpeechStatus status = recognizer_->set_rules_active(true); !status.ok) {
+      return report_activation_failure(status);
     }
-    state_.rule_active = true;
+    set_rule_active(true);
     view_.set_enabled(Control::SREngines, false);
   } else {
-    if (!recognizer_->set_rules_active(false).ok) {
-      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-      return;
+    if (const SpeechStatus status = recognizer_->set_rules_active(false); !status.ok) {
+      return report_activation_failure(status);
     }
-    state_.rule_active = false;
+    set_rule_active(false);
     view_.set_enabled(Control::SREngines, true);
   }
+}
+
+void MainController::set_rule_active(bool active) {
+  state_.rule_active = active;
+  view_.set_listening(active);
+}
+
+std::optional<float> MainController::capture_level() const {
+  if (!recognizer_ || !state_.rule_active) return std::nullopt;
+  return recognizer_->capture_level();
+}
+
+// A capture device that cannot be opened is named, with what to check; any
+// other failure keeps the general message.
+void MainController::report_activation_failure(const SpeechStatus& status) {
+  const std::string message = status.capture_device.empty()
+                                  ? std::string(text::kActivationFailed)
+                                  : text::kNoMicrophoneBefore + status.capture_device + text::kNoMicrophoneAfter;
+  platform_.messages.inform(text::kAppTitle, message);
 }
 
 void MainController::switch_voice_controls() {
@@ -173,11 +192,10 @@ void MainController::toggle_test_mode() {
   if (!state_.grammar_loaded) return;
   const bool starting = !state_.rule_active;
   if (starting) prompt(text::kTestAdvice);
-  if (!recognizer_->set_rules_active(starting).ok) {
-    platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-    return;
+  if (const SpeechStatus status = recognizer_->set_rules_active(starting); !status.ok) {
+    return report_activation_failure(status);
   }
-  state_.rule_active = starting;
+  set_rule_active(starting);
   set_test_controls(starting);
   state_.test_mode = starting;
 }
@@ -309,7 +327,10 @@ void MainController::delete_game() {
   view_.clear_phrases();
 }
 
-void MainController::open_home_page() { platform_.shell.open(store_.home_page_address()); }
+void MainController::open_home_page() {
+  // The help window, which opens the page once closed, may have been closed by a request to quit.
+  if (!platform_.waiter.quitting()) platform_.shell.open(store_.home_page_address());
+}
 
 void MainController::open_second_page() { platform_.shell.open(store_.second_page_address()); }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,13 @@ class ListeningEngine : public RecognizerBase {
 
   ~ListeningEngine() override { shut_down(); }
 
+  void set_capture_device(const std::string& device) override { options_.capture_device = device; }
+
+  std::optional<float> capture_level() const override {
+    const float level = level_.load();
+    return level < 0.0f ? std::nullopt : std::optional<float>(level);
+  }
+
  protected:
   GrammarParse read_grammar(const std::string& path) override { return parse_grammar_file(path); }
 
@@ -40,7 +48,10 @@ class ListeningEngine : public RecognizerBase {
     if (!source_) {
       std::string error;
       source_ = open_source(error);
-      if (!source_) return SpeechStatus::failure(error);
+      if (!source_) {
+        return options_.audio_file.empty() ? SpeechStatus::no_capture_device(options_.capture_device, error)
+                                           : SpeechStatus::failure(error);
+      }
     } else {
       source_->restart();
     }
@@ -79,7 +90,7 @@ class ListeningEngine : public RecognizerBase {
   };
 
   std::unique_ptr<AudioSource> open_source(std::string& error) {
-    if (options_.audio_file.empty()) return open_capture_device(error);
+    if (options_.audio_file.empty()) return open_capture_device(options_.capture_device, error);
     WavAudio wav = read_wav_16k_mono(options_.audio_file);
     error = wav.error;
     if (!wav.ok) return nullptr;
@@ -103,9 +114,16 @@ class ListeningEngine : public RecognizerBase {
 
   // The audio thread: decodes each chunk as it comes.
   void listen(unsigned generation) {
+    level_ = 0.0f;
+    listen_to_end(generation);
+    level_ = kNoLevel;
+  }
+
+  void listen_to_end(unsigned generation) {
     std::vector<float> chunk;
     std::vector<Decision> decisions;
     while (source_->read(chunk)) {
+      level_ = sound_level(chunk);
       {
         std::lock_guard lock(core_mutex_);
         core_->accept(chunk.data(), chunk.size(), decisions);
@@ -132,6 +150,8 @@ class ListeningEngine : public RecognizerBase {
   std::unique_ptr<AudioSource> source_;
   std::thread thread_;
   std::atomic<bool> file_done_{false};
+  static constexpr float kNoLevel = -1.0f;
+  std::atomic<float> level_{kNoLevel};
 };
 
 }  // namespace quillon

@@ -26,6 +26,7 @@ class FakeView : public MainView {
                                                  test_caption = "开始测试游戏词汇", feedback, page;
   bool feedback_visible = false;
   bool timer_running = true;
+  bool listening = false;
   std::map<Control, bool> enabled;
 
   void set_games(const std::vector<std::string>& games) override {
@@ -80,6 +81,7 @@ class FakeView : public MainView {
   }
   std::string feedback_text() const override { return feedback; }
   void stop_feedback_timer() override { timer_running = false; }
+  void set_listening(bool on) override { listening = on; }
   void show_local_page(const std::string& path) override {
     page = path;
     log_.push_back("page " + path);
@@ -146,6 +148,9 @@ class FakeRecognizer : public Recognizer {
   std::vector<std::string> names{"Quillon 测试 中文识别器"};
   std::set<std::string> failing;  // "context", "grammar", "interest", "load", "activate", "deactivate"
   std::vector<std::string> unsupported;
+  std::string missing_device;  // activation fails because this capture device cannot be opened
+  std::optional<float> level;
+  std::string capture_device = "default";
   bool active = false;
   bool stand_in = false;  // runs because a better engine's model is missing
   std::string loaded;
@@ -161,11 +166,14 @@ class FakeRecognizer : public Recognizer {
     return load;
   }
   SpeechStatus set_rules_active(bool on) override {
-    const SpeechStatus status = step(on ? "activate" : "deactivate");
+    SpeechStatus status = step(on ? "activate" : "deactivate");
+    if (on && !missing_device.empty()) status = SpeechStatus::no_capture_device(missing_device, "no such device");
     if (status.ok) active = on;
     return status;
   }
   void set_listener(RecognitionListener* l) override { listener = l; }
+  std::optional<float> capture_level() const override { return level; }
+  void set_capture_device(const std::string& device) override { capture_device = device; }
   bool stands_in_for_missing_model() const override { return stand_in; }
 
  private:

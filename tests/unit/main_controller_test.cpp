@@ -62,6 +62,17 @@ TEST(StartUp, RunsItsStepsInOrder) {
   EXPECT_EQ(w.recognizer.listener, &w.controller);
 }
 
+// A request to quit while the advice box is open (a logout, say) ends the
+// start-up there: no page opens and no engine loads.
+TEST(StartUp, AQuitDuringTheAdviceStartsNothingMore) {
+  Window w;
+  w.desktop.during_message = [&] { w.desktop.quit_requested = true; };
+  w.controller.start_up(true);
+  EXPECT_EQ(w.desktop.log, Log{std::string("message Information ") + text::kStartupAdvice});
+  w.controller.open_home_page();  // as the help window does once it is closed
+  EXPECT_EQ(w.desktop.log.size(), 1u);
+}
+
 TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
   const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kEngineDownloadAddress;
   for (const char* failing : {"context", "grammar", "interest"}) {
@@ -288,6 +299,35 @@ TEST(TestMode, RefusalsAndPlatformFailuresLeaveEverythingAsItWas) {
   EXPECT_FALSE(failing.controller.state().test_mode);
   EXPECT_FALSE(failing.view.feedback_visible);
   EXPECT_EQ(failing.view.test_caption, text::kTestCaptionIdle);
+}
+
+TEST(Microphone, AMissingDeviceIsNamedAndTheLevelIsShownOnlyWhileListening) {
+  const std::string device = "plughw:CARD=U0,DEV=0";
+  const std::string no_microphone = std::string(text::kNoMicrophoneBefore) + device + text::kNoMicrophoneAfter;
+  const struct {
+    void (MainController::*toggle)();
+    std::string missing_device;
+    std::set<std::string> failing;
+    std::string message;  // empty: listening
+  } cases[] = {
+      {&MainController::toggle_voice_commands, device, {"activate"}, no_microphone},
+      {&MainController::toggle_test_mode, device, {"activate"}, no_microphone},
+      {&MainController::toggle_voice_commands, "", {"activate"}, text::kActivationFailed},
+      {&MainController::toggle_voice_commands, "", {}, ""},
+      {&MainController::toggle_test_mode, "", {}, ""},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.open("Windows");
+    w.recognizer.failing = c.failing;
+    w.recognizer.missing_device = c.missing_device;
+    w.recognizer.level = 0.5f;
+    (w.controller.*c.toggle)();
+    const bool listening = c.message.empty();
+    EXPECT_EQ(w.desktop.log.back(), listening ? "speech activate" : app_message(c.message));
+    EXPECT_EQ(w.view.listening, listening) << c.message;
+    EXPECT_EQ(w.controller.capture_level(), listening ? std::optional<float>(0.5f) : std::nullopt);
+  }
 }
 
 struct AddCase {
