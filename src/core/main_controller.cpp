@@ -73,6 +73,7 @@ bool MainController::speech_startup() {
   if (!recognizer_->add_event_interest(SpeechEvent::Recognition).ok) return false;
   if (!recognizer_->add_event_interest(SpeechEvent::FalseRecognition).ok) return false;
   recognizer_->set_listener(this);
+  if (recognizer_->stands_in_for_missing_model()) prompt(text::kFallbackEngineInUse);
   return true;
 }
 

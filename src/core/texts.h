@@ -33,6 +33,10 @@ inline constexpr const char* kMustUseChineseEngine = "必须使用中文识别�
 inline constexpr const char* kLoadFailed =
     "出现错误，可能是以下一种原因造成：１．无效的语音词汇文件！２．没有安装语音识别引擎！３．没有安装中文语音包！详细的"
     "下载安装方法请看帮助！";
+// Once at start when the fallback recogniser runs because the Mandarin model is missing.
+inline constexpr const char* kFallbackEngineInUse =
+    "没有找到中文语音模型，现在使用备用识别器（准确度低）：很多命令会听不出，需要时请重念；"
+    "单字词汇和读音只差声调的词汇不会执行。安装模型请看帮助。";
 inline constexpr const char* kChooseGame = "请选择一个游戏!";
 inline constexpr const char* kActivationFailed = "没有激活语音词汇文件，可能是声音设备被其他程序使用！";
 // No capture device could be opened: which one was tried goes between the two.

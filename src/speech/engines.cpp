@@ -24,7 +24,7 @@ struct Engine {
 // Best first. Adding an engine is one line here.
 const Engine kEngines[] = {
     {kKeywordSpotterEngine, "Quillon 关键词 中文识别器", true, keyword_spotter_available, make_keyword_spotter},
-    {kPocketSphinxEngine, "Quillon 拼音 中文识别器", true, pocketsphinx_available, make_pocketsphinx},
+    {kPocketSphinxEngine, "Quillon 拼音 中文识别器（备用，准确度低）", true, pocketsphinx_available, make_pocketsphinx},
     {kSapiEngine, "Windows 语音识别 中文识别器", true, sapi_available, make_sapi_engine},
     {kScriptedEngine, "Quillon 脚本 中文识别器", false, scripted_recognizer_available, make_scripted_recognizer},
 };

@@ -1,4 +1,5 @@
 #include "speech/engines.h"
+#include "speech/keyword_spotter.h"
 #include "speech/listening_engine.h"
 #include "speech/pocketsphinx_engine.h"
 #include "speech/sphinx_core.h"
@@ -14,6 +15,7 @@ class PocketSphinxEngine : public ListeningEngine<SphinxCore, SphinxDecision> {
   std::vector<std::string> recognizer_names() const override {
     return recognizer_display_names(kPocketSphinxEngine, options());
   }
+  bool stands_in_for_missing_model() const override { return !keyword_spotter_available(options()); }
 
  protected:
   SpeechStatus open_context() override {

@@ -79,6 +79,9 @@ class Recognizer {
                                                  const std::vector<std::string>& /*others*/) const {
     return {};
   }
+  // True when this engine runs only because a better one's model is missing,
+  // so the user should be told once that recognition is weaker.
+  virtual bool stands_in_for_missing_model() const { return false; }
 };
 
 // Runs a function on the GUI thread, later; engines with threads use it to

@@ -3,11 +3,14 @@
 // The fallback recogniser without threads or audio devices: one PocketSphinx
 // decoder with the US English model, kept alive for the whole session (its
 // live cepstral mean needs the audio heard so far), whose grammar is exactly
-// the loaded phrases plus a garbage loop of single phones. The engine runs it
-// on its audio thread; tests and the evaluation feed it samples directly.
+// the loaded phrases plus a garbage loop of single phones. A phrase the
+// grammar picks acts only when sphinx_judge.h's rules allow it. The engine
+// runs it on its audio thread; tests and the evaluation feed it samples
+// directly.
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,6 +19,7 @@
 #include "speech/pinyin_keywords.h"
 #include "speech/pinyin_phones.h"
 #include "speech/recognizer.h"
+#include "speech/sphinx_judge.h"
 
 struct ps_decoder_s;
 
@@ -24,13 +28,11 @@ namespace quillon {
 struct SphinxSettings {
   // Strictness: the probability of each garbage phone against 1 for a
   // phrase. Higher rejects more speech that is no phrase, and more commands.
-  float garbage_probability = 2e-3f;
+  float garbage_probability = 3e-3f;
   // Frames (10 ms) of silence that end an utterance: the wait between the end
   // of speech and the recognition.
   int end_silence_frames = 17;
-  // Longest time a syllable of the heard phrase may take, for the check of the
-  // utterance's length (0: no check).
-  float syllable_seconds = 0.33f;
+  SphinxRules rules;
   // Peak of a faint uniform noise added to the input (about -49 dB RMS): the
   // model has never heard digital silence, and commands in files or from
   // muting microphones were missed much more often without it.
@@ -41,8 +43,9 @@ struct SphinxSettings {
 };
 
 // Defaults, changed by QUILLON_SPHINX_GARBAGE, QUILLON_SPHINX_END_FRAMES,
-// QUILLON_SPHINX_SYLLABLE, QUILLON_SPHINX_PRONUNCIATIONS, QUILLON_SPHINX_MODEL
-// and QUILLON_SPHINX_OPTIONS.
+// QUILLON_SPHINX_MIN_SCORE, QUILLON_SPHINX_MIN_CONTRAST, QUILLON_SPHINX_EXTRA_FRAMES,
+// QUILLON_SPHINX_PRONUNCIATIONS, QUILLON_SPHINX_MODEL and
+// QUILLON_SPHINX_OPTIONS.
 SphinxSettings sphinx_settings_from_environment();
 
 // The en-us acoustic model of package pocketsphinx-en-us.
@@ -52,9 +55,11 @@ std::string sphinx_model_problem(const std::string& dir);
 
 struct SphinxDecision {
   bool recognised = false;  // false: speech that is none of the phrases
-  std::string text;
-  std::string hypothesis;  // the decoder's words, for the log and the evaluation
-  double decided_at = 0;   // seconds of audio consumed when the decision was made
+  std::string text;         // the phrase the grammar found, also when it may not act
+  std::string hypothesis;   // the decoder's words, for the log and the evaluation
+  double decided_at = 0;    // seconds of audio consumed when the decision was made
+  SphinxVerdict verdict = SphinxVerdict::NoPhrase;
+  SphinxHearing heard;
 };
 
 class SphinxCore {
@@ -83,11 +88,16 @@ class SphinxCore {
   SphinxCore(const SphinxSettings& settings, const PinyinReadings& readings);
   bool start_utterance();
   void end_utterance(std::vector<SphinxDecision>* out);
-  SphinxDecision decide(const char* hypothesis) const;
+  SphinxDecision decide() const;
+  // The best path of the utterance just ended; `word` gets its phrase id.
+  SphinxHearing hearing(std::string& word) const;
   // Adds the phrase's pronunciations under a new id the first time its text is
   // seen; empty when it has none.
   std::string word_for(const std::string& phrase);
   bool use_grammar(const std::vector<std::string>& words);
+  void remember_energy(const short* pcm, std::size_t n);
+  // Which of the listening phrase ids may act (sphinx_judge.h).
+  void mark_actable(const std::vector<std::string>& words);
 
   SphinxSettings settings_;
   const PinyinReadings& readings_;
@@ -95,17 +105,18 @@ class SphinxCore {
   std::map<std::string, std::string> word_of_phrase_;  // "" for phrases without a pronunciation
   struct Phrase {
     std::string text;
-    std::size_t syllables = 0;
+    std::string first_pronunciation;
+    SphinxPhraseFacts facts;
   };
-  std::map<std::string, Phrase> phrase_of_word_;
+  std::map<std::string, Phrase> phrase_of_word_;  // every phrase id added, listening or not
   std::size_t words_added_ = 0;
   int grammar_serial_ = 0;
   std::string grammar_name_;
   bool utterance_open_ = false;
   bool in_speech_ = false;
-  double speech_start_ = 0;
   std::size_t consumed_ = 0;
   std::vector<short> pcm_;
+  std::deque<float> energies_;  // of the latest 10 ms frames, for the segment's loudness contrast
   std::uint32_t noise_state_ = 1;
 };
 

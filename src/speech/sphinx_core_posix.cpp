@@ -42,7 +42,11 @@ SphinxSettings sphinx_settings_from_environment() {
   s.noise_floor = std::clamp(env_float("QUILLON_SPHINX_NOISE_FLOOR", s.noise_floor), 0.0f, 0.1f);
   s.pronunciations = static_cast<std::size_t>(
       std::clamp(env_float("QUILLON_SPHINX_PRONUNCIATIONS", float(s.pronunciations)), 1.0f, 32.0f));
-  s.syllable_seconds = std::clamp(env_float("QUILLON_SPHINX_SYLLABLE", s.syllable_seconds), 0.0f, 5.0f);
+  s.rules.min_phrase_score_per_frame = static_cast<int>(
+      std::clamp(env_float("QUILLON_SPHINX_MIN_SCORE", float(s.rules.min_phrase_score_per_frame)), -1000.0f, 0.0f));
+  s.rules.min_contrast_db = std::clamp(env_float("QUILLON_SPHINX_MIN_CONTRAST", s.rules.min_contrast_db), 0.0f, 60.0f);
+  s.rules.max_extra_frames = static_cast<int>(
+      std::clamp(env_float("QUILLON_SPHINX_EXTRA_FRAMES", float(s.rules.max_extra_frames)), 0.0f, 1000.0f));
   return s;
 }
 
@@ -123,7 +127,7 @@ std::string SphinxCore::word_for(const std::string& phrase) {
       }
       ++words_added_;
     }
-    if (!word.empty()) phrase_of_word_[word] = {phrase, spoken.syllable_count()};
+    if (!word.empty()) phrase_of_word_[word] = {phrase, pronunciations.front(), {spoken.syllable_count(), true}};
   }
   word_of_phrase_[phrase] = word;
   return word;
@@ -157,6 +161,16 @@ bool SphinxCore::use_grammar(const std::vector<std::string>& words) {
   return true;
 }
 
+void SphinxCore::mark_actable(const std::vector<std::string>& words) {
+  std::map<std::string, std::string> first;
+  std::map<std::string, std::size_t> syllables;
+  for (const auto& word : words) {
+    first[word] = phrase_of_word_[word].first_pronunciation;
+    syllables[word] = phrase_of_word_[word].facts.syllables;
+  }
+  for (const auto& [word, actable] : actable_phrases(first, syllables)) phrase_of_word_[word].facts.actable = actable;
+}
+
 SpeechStatus SphinxCore::set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported) {
   std::vector<std::string> words;
   for (const auto& phrase : phrases) {
@@ -167,6 +181,7 @@ SpeechStatus SphinxCore::set_phrases(const std::vector<std::string>& phrases, st
       words.push_back(word);
     }
   }
+  mark_actable(words);
   // The search can only change between utterances.
   if (utterance_open_) {
     ps_end_utt(decoder_);
@@ -190,26 +205,43 @@ void SphinxCore::reset() {
   start_utterance();
 }
 
-SphinxDecision SphinxCore::decide(const char* hypothesis) const {
+SphinxHearing SphinxCore::hearing(std::string& word) const {
+  SphinxHearing heard;
+  heard.frames = ps_get_n_frames(decoder_);
+  int phrases = 0, garbage = 0;
+  for (ps_seg_t* seg = ps_seg_iter(decoder_); seg; seg = ps_seg_next(seg)) {
+    std::string w = ps_seg_word(seg);
+    if (const auto paren = w.find('('); paren != std::string::npos) w.erase(paren);
+    if (w.rfind("g_", 0) == 0) ++garbage;
+    if (!phrase_of_word_.count(w)) continue;  // silence and noises around the phrase
+    ++phrases;
+    word = w;
+    int first = 0, last = 0;
+    ps_seg_frames(seg, &first, &last);
+    int32 acoustic = 0, language = 0, backoff = 0;
+    ps_seg_prob(seg, &acoustic, &language, &backoff);
+    heard.phrase_frames = last - first + 1;
+    heard.phrase_score = acoustic;
+  }
+  heard.one_phrase = phrases == 1 && garbage == 0;
+  // The decoder's frames are the latest ones heard, padding included.
+  const auto frames = std::min<std::size_t>(energies_.size(), static_cast<std::size_t>(std::max(heard.frames, 0)));
+  heard.contrast_db = loudness_contrast_db({energies_.end() - static_cast<std::ptrdiff_t>(frames), energies_.end()});
+  return heard;
+}
+
+SphinxDecision SphinxCore::decide() const {
   SphinxDecision d;
   d.decided_at = audio_time();
+  const char* hypothesis = ps_get_hyp(decoder_, nullptr);
   d.hypothesis = hypothesis ? hypothesis : "";
-  // Exactly one phrase word: anything with garbage in it is not a command.
-  std::string word = d.hypothesis;
-  if (const auto paren = word.find('('); paren != std::string::npos) word.erase(paren);
+  std::string word;
+  d.heard = hearing(word);
   const auto it = phrase_of_word_.find(word);
   if (it == phrase_of_word_.end()) return d;
-  // The grammar fits any speech to a phrase when the garbage loop costs more:
-  // speech far longer or shorter than the phrase's syllables is something else.
-  const double syllables = static_cast<double>(it->second.syllables);
-  const double heard = d.decided_at - speech_start_ - settings_.end_silence_frames * 0.01;
-  if (settings_.syllable_seconds > 0 &&
-      (heard > syllables * settings_.syllable_seconds + 0.4 || heard < syllables * 0.08)) {
-    d.hypothesis += " (" + std::to_string(heard) + " s)";
-    return d;
-  }
-  d.recognised = true;
   d.text = it->second.text;
+  d.verdict = judge(d.heard, it->second.facts, settings_.rules);
+  d.recognised = d.verdict == SphinxVerdict::Acts;
   return d;
 }
 
@@ -217,7 +249,7 @@ void SphinxCore::end_utterance(std::vector<SphinxDecision>* out) {
   if (!utterance_open_) return;
   ps_end_utt(decoder_);
   utterance_open_ = false;
-  if (out && in_speech_) out->push_back(decide(ps_get_hyp(decoder_, nullptr)));
+  if (out && in_speech_) out->push_back(decide());
   start_utterance();
 }
 
@@ -235,15 +267,24 @@ void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxD
   for (std::size_t at = 0; at < n; at += kFrame) {
     const std::size_t piece = std::min(kFrame, n - at);
     ps_process_raw(decoder_, pcm_.data() + at, piece, FALSE, FALSE);
+    remember_energy(pcm_.data() + at, piece);
     consumed_ += piece;
     const bool speech = ps_get_in_speech(decoder_) != 0;
     if (speech) {
-      if (!in_speech_) speech_start_ = audio_time();
       in_speech_ = true;
     } else if (in_speech_) {
       end_utterance(&out);
     }
   }
+}
+
+void SphinxCore::remember_energy(const short* pcm, std::size_t n) {
+  double sum = 0;
+  for (std::size_t i = 0; i < n; ++i) sum += double(pcm[i]) * pcm[i];
+  energies_.push_back(static_cast<float>(sum / double(std::max<std::size_t>(n, 1))));
+  // Longer than any segment a phrase can fill.
+  constexpr std::size_t kKept = 1500;
+  if (energies_.size() > kKept) energies_.pop_front();
 }
 
 void SphinxCore::finish(std::vector<SphinxDecision>& out) {

@@ -40,7 +40,10 @@ TEST(SphinxLetters, PhrasesWithLettersAreHeard) {
   if (std::system("command -v espeak-ng >/dev/null 2>&1 && command -v sox >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "espeak-ng or sox missing (scripts/setup.sh installs them): not tested";
   std::string error;
-  auto core = SphinxCore::create(SphinxSettings{}, PinyinReadings::system(), error);
+  // Synthetic speech fits the English model badly: only the acoustic floor is lowered.
+  SphinxSettings settings;
+  settings.rules.min_phrase_score_per_frame = -1000;
+  auto core = SphinxCore::create(settings, PinyinReadings::system(), error);
   ASSERT_NE(core, nullptr) << error;
   const fs::path dir = fs::temp_directory_path() / ("quillon-letters-" + std::to_string(getpid()));
   fs::create_directories(dir);

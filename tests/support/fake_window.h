@@ -154,6 +154,7 @@ class FakeRecognizer : public Recognizer {
   std::string capture_device = "default";
   std::vector<std::string> alike;  // what sounds like any phrase, where among the others asked about
   bool active = false;
+  bool stand_in = false;  // runs because a better engine's model is missing
   std::string loaded;
   RecognitionListener* listener = nullptr;
 
@@ -181,6 +182,7 @@ class FakeRecognizer : public Recognizer {
       if (std::find(alike.begin(), alike.end(), other) != alike.end()) out.push_back(other);
     return out;
   }
+  bool stands_in_for_missing_model() const override { return stand_in; }
 
  private:
   SpeechStatus step(const std::string& what) {

@@ -95,6 +95,18 @@ TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
   EXPECT_EQ(desktop.log.back(), warning);
 }
 
+TEST(StartUp, AStandInEngineIsNamedOnceAtStart) {
+  for (const bool stand_in : {false, true}) {
+    Window w;
+    w.recognizer.stand_in = stand_in;
+    w.controller.start_up(false);
+    w.choose("帝国时代2");
+    w.choose("Windows");
+    const auto& log = w.desktop.log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), prompt(text::kFallbackEngineInUse)), stand_in ? 1 : 0);
+  }
+}
+
 TEST(ChooseGame, ListsPhrasesNamesTheGameAndLoadsItInactive) {
   Window w;
   w.open("帝国时代2");

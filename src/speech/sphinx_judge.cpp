@@ -1,0 +1,67 @@
+#include "speech/sphinx_judge.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillon {
+
+SphinxVerdict judge(const SphinxHearing& heard, const SphinxPhraseFacts& phrase, const SphinxRules& rules) {
+  if (!heard.one_phrase || heard.phrase_frames <= 0) return SphinxVerdict::NoPhrase;
+  if (!phrase.actable || phrase.syllables == 0) return SphinxVerdict::NeverActs;
+  const auto syllables = static_cast<long>(phrase.syllables);
+  if (heard.phrase_frames < rules.min_phrase_frames_per_syllable * syllables + rules.min_phrase_frames)
+    return SphinxVerdict::TooShort;
+  // The padding counts once, not per syllable.
+  const long padding = 40;
+  if (heard.frames > rules.max_frames_per_syllable * syllables + padding) return SphinxVerdict::TooLong;
+  if (heard.frames - heard.phrase_frames > rules.max_extra_frames) return SphinxVerdict::NotAlone;
+  if (heard.phrase_score < static_cast<long>(rules.min_phrase_score_per_frame) * heard.phrase_frames)
+    return SphinxVerdict::PoorMatch;
+  if (heard.contrast_db < rules.min_contrast_db) return SphinxVerdict::NoContrast;
+  return SphinxVerdict::Acts;
+}
+
+float loudness_contrast_db(std::vector<float> frame_energies) {
+  if (frame_energies.size() < 2) return 0;
+  std::sort(frame_energies.begin(), frame_energies.end());
+  const std::size_t n = frame_energies.size() - 1;
+  const float quiet = std::max(frame_energies[n / 10], 1e-12f);
+  const float loud = std::max(frame_energies[n - n / 10], 1e-12f);
+  return 10.0f * std::log10(loud / quiet);
+}
+
+const char* verdict_name(SphinxVerdict verdict) {
+  switch (verdict) {
+    case SphinxVerdict::Acts:
+      return "acts";
+    case SphinxVerdict::NoPhrase:
+      return "no phrase";
+    case SphinxVerdict::NeverActs:
+      return "never acts";
+    case SphinxVerdict::PoorMatch:
+      return "poor match";
+    case SphinxVerdict::NotAlone:
+      return "not alone";
+    case SphinxVerdict::TooLong:
+      return "too long";
+    case SphinxVerdict::TooShort:
+      return "too short";
+    case SphinxVerdict::NoContrast:
+      return "no contrast";
+  }
+  return "?";
+}
+
+std::map<std::string, bool> actable_phrases(const std::map<std::string, std::string>& first_pronunciation,
+                                            const std::map<std::string, std::size_t>& syllables) {
+  std::map<std::string, int> sharing;
+  for (const auto& [phrase, phones] : first_pronunciation) ++sharing[phones];
+  std::map<std::string, bool> actable;
+  for (const auto& [phrase, phones] : first_pronunciation) {
+    const auto s = syllables.find(phrase);
+    actable[phrase] = s != syllables.end() && s->second >= 2 && sharing[phones] == 1;
+  }
+  return actable;
+}
+
+}  // namespace quillon
