@@ -3,7 +3,7 @@
 // CPU real-time factor on speech and on silence, end of speech → decision
 // latency, memory, and vocabulary load times. Prints a report; not a test.
 //
-//   spotter_eval [models-folder]
+//   spotter_eval [models-folder [recordings-folder]]
 
 #include <time.h>
 
@@ -19,6 +19,7 @@
 
 #include "speech/spotter_core.h"
 #include "speech/wav_reader.h"
+#include "spotter/model_location.h"
 
 using namespace quillon;
 
@@ -62,9 +63,14 @@ double syllable_end(const std::vector<float>& s, double from) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Default: shared/models beside the checkout or one of its parents.
+  // Default: the models this program would load, and the recordings beside the checkout.
   EngineOptions options;
   if (argc > 1) options.model_dir = argv[1];
+  const std::string recordings = argc > 2 ? argv[2] : testing::recordings_folder();
+  if (recordings.empty()) {
+    std::fprintf(stderr, "no recordings: give their folder (test_wavs of the model's release)\n");
+    return 1;
+  }
   ModelPaths paths;
   std::string why;
   if (!find_models(options, paths, why)) {
@@ -84,7 +90,7 @@ int main(int argc, char** argv) {
   // Said: the texts of test_keywords.txt. Not said: command-like phrases.
   std::vector<std::string> said;
   {
-    std::ifstream in(paths.kws_dir + "/test_wavs/test_keywords.txt");
+    std::ifstream in(recordings + "/test_keywords.txt");
     std::string line;
     while (std::getline(in, line))
       if (const auto at = line.find('@'); at != std::string::npos) said.push_back(line.substr(at + 1));
@@ -116,7 +122,7 @@ int main(int argc, char** argv) {
   int false_recognitions = 0;
   double audio_seconds = 0, cpu = 0;
   for (int n = 3; n <= 6; ++n) {
-    const auto wav = read_wav_16k_mono(paths.kws_dir + "/test_wavs/" + std::to_string(n) + ".wav");
+    const auto wav = read_wav_16k_mono(recordings + "/" + std::to_string(n) + ".wav");
     if (!wav.ok) {
       std::fprintf(stderr, "%s\n", wav.error.c_str());
       return 1;
@@ -152,7 +158,7 @@ int main(int argc, char** argv) {
   double prefix_latency = -1;
   {
     core.set_phrases({"见面", "见面会议"}, unsupported);
-    const auto wav = read_wav_16k_mono(paths.kws_dir + "/test_wavs/6.wav");
+    const auto wav = read_wav_16k_mono(recordings + "/6.wav");
     std::vector<SpotterDecision> out;
     for (std::size_t at = 0; at < wav.samples.size(); at += 1600) {
       core.accept(wav.samples.data() + at, std::min<std::size_t>(1600, wav.samples.size() - at), out);

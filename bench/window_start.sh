@@ -10,17 +10,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 quillon=${1:-$root/build/src/quillon}
 runs=${2:-5}
-model=sherpa-onnx-kws-zipformer-wenetspeech-3.3M-2024-01-01-mobile
-
-models=""
-for dir in "$root" "$root/.." "$root/../.." "$root/../../.."; do
-  if [ -d "$dir/shared/models/$model" ]; then
-    models=$(cd "$dir/shared/models" && pwd)
-    break
-  fi
-done
-[ -n "$models" ] || echo "window_start: no shared/models beside the checkout; the default engine may be missing" >&2
-
 work=$(mktemp -d)
 xvfb=""
 cleanup() {
@@ -81,9 +70,5 @@ report() {
 }
 
 echo "quillon: $quillon, $runs runs each, DISPLAY=$DISPLAY"
-if [ -n "$models" ]; then
-  report "default (keyword spotter)" --model-dir "$models"
-else
-  report "default engine" 
-fi
+report "default (keyword spotter)"
 report "--recognizer scripted" --recognizer scripted

@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Quillon needs on Debian 12:
+# Installs what Quillon needs on Debian 12: `setup.sh` what building and
+# running it need, `setup.sh test` also the tools of its tests and checks.
 # Debian packages (with sudo when not root) and the speech runtime from npm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  cmake ninja-build pkg-config g++ clang libclang-rt-14-dev clang-format
-  qt6-base-dev qt6-qpa-plugins libqt6svg6
-  libx11-dev libxtst-dev libxi-dev xvfb xauth
-  libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  unicode-data libasound2-dev libbz2-dev fonts-wqy-microhei nodejs npm xdotool
-  libpocketsphinx-dev pocketsphinx-en-us espeak-ng sox
+  cmake ninja-build pkg-config g++
+  qt6-base-dev qt6-qpa-plugins libqt6svg6 libx11-dev libxtst-dev libxi-dev
+  libasound2-dev libbz2-dev libpocketsphinx-dev pocketsphinx-en-us unicode-data fonts-wqy-microhei xdg-utils
+  nodejs npm
 )
+if [ "${1:-}" = test ]; then
+  packages+=(
+    clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth xdotool espeak-ng sox
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+    dpkg-dev file lintian desktop-file-utils appstream
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,4 +35,4 @@ if ((${#missing[@]})); then
 fi
 
 # The keyword spotter's runtime, kept out of the repository.
-if [ -f scripts/speech-runtime.sh ]; then bash scripts/speech-runtime.sh; fi
+bash scripts/speech-runtime.sh

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Every check CI runs: formatting, the warning-free build, unit, GUI and X11
 # tests (each X11 test starts its own Xvfb), the sanitizer build of the unit
-# tests, the Windows adapters under mingw-w64, and bounded fuzzing.
+# tests, the Windows adapters under mingw-w64, bounded fuzzing, and the Debian
+# package (a Release build with Debian's hardening flags) checked as a user
+# would get it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,9 +32,13 @@ build_and_test() {
 }
 
 sanitizer_tests() {
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_UNIT_ONLY=ON -DQUILLON_SANITIZE=ON \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_UNIT_ONLY=ON -DQUILLON_SANITIZE=ON -DQUILLON_WERROR=ON \
     >/dev/null && cmake --build build-asan &&
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+}
+
+package_check() {
+  QUILLON_WERROR=ON bash scripts/package.sh && bash scripts/check-package.sh dist/quillon_*_amd64.deb
 }
 
 check format format_check
@@ -40,6 +46,7 @@ check build-and-test build_and_test
 check sanitizers sanitizer_tests
 check windows-adapters bash scripts/check-windows.sh
 check fuzz bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+check package package_check
 
 echo "checks: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -49,7 +49,7 @@ bool Executor::run_step(const Step& step, bool pause_after) {
 }
 
 void Executor::run_commands(const CommandPlan& plan) {
-  if (!plan.bracket_text) return;
+  if (!plan.bracket_text || platform_.waiter.quitting()) return;
   const std::string& text = *plan.bracket_text;
   if (plan.open_ie) {
     if (platform_.browsers.count() != 0) {
@@ -62,7 +62,8 @@ void Executor::run_commands(const CommandPlan& plan) {
   if (plan.open_program && !platform_.processes.start(text)) {
     platform_.messages.inform(kPromptTitle, kNoProgramMessage);
   }
-  if (plan.write) type_text(text);
+  // The message above may have been ended by a request to quit.
+  if (plan.write && !platform_.waiter.quitting()) type_text(text);
 }
 
 void Executor::type_text(const std::string& text) {

@@ -10,6 +10,8 @@ namespace {
 constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
 constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
 constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
+// Phrases named in the sounds-alike warning; more are summed up as "等".
+constexpr std::size_t kAlikeNamed = 3;
 
 std::string joined_lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -47,6 +49,8 @@ void MainController::prompt(const std::string& text) { platform_.messages.inform
 void MainController::start_up(bool show_intro) {
   if (show_intro) {
     platform_.messages.inform(text::kInformationTitle, text::kStartupAdvice);
+    // A box ended by a request to quit: start nothing more.
+    if (platform_.waiter.quitting()) return;
     platform_.shell.open(store_.home_page_address());
   }
   const StoreResult written = store_.write_builtins();
@@ -114,7 +118,7 @@ bool MainController::load_grammar(const std::string& game) {
   if (!recognizer_->set_rules_active(false).ok) return false;
   if (state_.rule_active && !recognizer_->set_rules_active(true).ok) return false;
   if (!load.unsupported_phrases.empty()) {
-    prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\n" + joined_lines(load.unsupported_phrases));
+    prompt(text::kCannotListenFor + ("\r\n" + joined_lines(load.unsupported_phrases)));
   }
   return true;
 }
@@ -140,20 +144,37 @@ void MainController::toggle_voice_commands() {
   if (!state_.grammar_loaded) return;
   if (!state_.rule_active) {
     state_.test_mode = false;
-    if (!recognizer_->set_rules_active(true).ok) {
-      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-      return;
+    if (const SpeechStatus status = recognizer_->set_rules_active(true); !status.ok) {
+      return report_activation_failure(status);
     }
-    state_.rule_active = true;
+    set_rule_active(true);
     view_.set_enabled(Control::SREngines, false);
   } else {
-    if (!recognizer_->set_rules_active(false).ok) {
-      platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-      return;
+    if (const SpeechStatus status = recognizer_->set_rules_active(false); !status.ok) {
+      return report_activation_failure(status);
     }
-    state_.rule_active = false;
+    set_rule_active(false);
     view_.set_enabled(Control::SREngines, true);
   }
+}
+
+void MainController::set_rule_active(bool active) {
+  state_.rule_active = active;
+  view_.set_listening(active);
+}
+
+std::optional<float> MainController::capture_level() const {
+  if (!recognizer_ || !state_.rule_active) return std::nullopt;
+  return recognizer_->capture_level();
+}
+
+// A capture device that cannot be opened is named, with what to check; any
+// other failure keeps the general message.
+void MainController::report_activation_failure(const SpeechStatus& status) {
+  const std::string message = status.capture_device.empty()
+                                  ? std::string(text::kActivationFailed)
+                                  : text::kNoMicrophoneBefore + status.capture_device + text::kNoMicrophoneAfter;
+  platform_.messages.inform(text::kAppTitle, message);
 }
 
 void MainController::switch_voice_controls() {
@@ -172,11 +193,10 @@ void MainController::toggle_test_mode() {
   if (!state_.grammar_loaded) return;
   const bool starting = !state_.rule_active;
   if (starting) prompt(text::kTestAdvice);
-  if (!recognizer_->set_rules_active(starting).ok) {
-    platform_.messages.inform(text::kAppTitle, text::kActivationFailed);
-    return;
+  if (const SpeechStatus status = recognizer_->set_rules_active(starting); !status.ok) {
+    return report_activation_failure(status);
   }
-  state_.rule_active = starting;
+  set_rule_active(starting);
   set_test_controls(starting);
   state_.test_mode = starting;
 }
@@ -233,8 +253,10 @@ void MainController::add_phrase() {
   const std::string action = view_.action_text();
   if (phrase.empty()) return prompt(text::kEnterPhrase);
   if (action.empty()) return prompt(text::kEnterAction);
+  std::vector<std::string> existing;
   for (const std::string& item : view_.phrases()) {
-    if (parse_list_item(item).phrase == phrase) return prompt(text::kDuplicatePhrase);
+    existing.push_back(parse_list_item(item).phrase);
+    if (existing.back() == phrase) return prompt(text::kDuplicatePhrase);
   }
   const std::optional<std::string> game = selected_game();
   if (!game) return prompt(kNoGameForEdit);
@@ -245,7 +267,21 @@ void MainController::add_phrase() {
   state_.vocab_text = new_text;
   view_.add_phrase(list_item({phrase, action}));
   state_.grammar_loaded = load_grammar(*game);
-  if (!state_.grammar_loaded) platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
+  if (!state_.grammar_loaded) return platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
+  warn_if_sounds_alike(phrase, existing);
+}
+
+// A warning only: the phrase stays, and the user decides whether to change it.
+void MainController::warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing) {
+  if (!recognizer_) return;
+  const std::vector<std::string> alike = recognizer_->phrases_alike(phrase, existing);
+  if (alike.empty()) return;
+  std::string names;
+  for (std::size_t k = 0; k < alike.size() && k < kAlikeNamed; ++k) {
+    names += (k == 0 ? "“" : "、“") + alike[k] + "”";
+  }
+  if (alike.size() > kAlikeNamed) names += "等";
+  prompt("“" + phrase + "”" + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
 }
 
 void MainController::delete_phrase() {
@@ -308,7 +344,10 @@ void MainController::delete_game() {
   view_.clear_phrases();
 }
 
-void MainController::open_home_page() { platform_.shell.open(store_.home_page_address()); }
+void MainController::open_home_page() {
+  // The help window, which opens the page once closed, may have been closed by a request to quit.
+  if (!platform_.waiter.quitting()) platform_.shell.open(store_.home_page_address());
+}
 
 void MainController::open_second_page() { platform_.shell.open(store_.second_page_address()); }
 

@@ -53,6 +53,8 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   void show_heard(const std::string& phrase) override;
 
   const WindowState& state() const { return state_; }
+  // The microphone's level while the rules listen (see Recognizer).
+  std::optional<float> capture_level() const;
 
  private:
   bool speech_startup();
@@ -61,8 +63,11 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   bool refuse_non_chinese_on_choose();
   std::optional<std::string> selected_game() const;
   std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
+  void warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing);
   void switch_voice_controls();
   void set_test_controls(bool testing);
+  void set_rule_active(bool active);
+  void report_activation_failure(const SpeechStatus& status);
   void prompt(const std::string& text);
 
   MainView& view_;

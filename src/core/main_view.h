@@ -57,6 +57,11 @@ class MainView {
   virtual std::string feedback_text() const = 0;
   virtual void stop_feedback_timer() = 0;
 
+  // The rules listen (voice commands or test mode): the window shows the
+  // microphone's level, polling MainController::capture_level(), and keeps
+  // the microphone choice for when they stop.
+  virtual void set_listening(bool listening) = 0;
+
   // WebBrowser1.
   virtual void show_local_page(const std::string& path) = 0;
 };

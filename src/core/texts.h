@@ -35,6 +35,10 @@ inline constexpr const char* kLoadFailed =
     "下载安装方法请看帮助！";
 inline constexpr const char* kChooseGame = "请选择一个游戏!";
 inline constexpr const char* kActivationFailed = "没有激活语音词汇文件，可能是声音设备被其他程序使用！";
+// No capture device could be opened: which one was tried goes between the two.
+inline constexpr const char* kNoMicrophoneBefore = "没有找到可用的麦克风（设备 ";
+inline constexpr const char* kNoMicrophoneAfter =
+    "）：请检查麦克风是否已连接、是否被其他程序占用，或在本窗口的“麦克风”列表或系统的声音设置里选择输入设备。";
 inline constexpr const char* kStatusBefore = "当前打开";
 inline constexpr const char* kStatusAfter = "的语音词汇！";
 
@@ -54,6 +58,13 @@ inline constexpr const char* kTestAdvice =
     "或者两个词的发音相近，\r\n"
     "应该修改成其他词汇。";
 
+// The microphone list and its level meter.
+inline constexpr const char* kMicrophoneCaption = "麦克风：";
+inline constexpr const char* kDefaultMicrophone = "系统默认";
+inline constexpr const char* kMicrophoneNotFound = "（未找到）";
+inline constexpr const char* kMicrophoneFixed = "本次运行的麦克风由命令行或环境变量 QUILLON_ALSA_DEVICE 指定";
+inline constexpr const char* kMicrophoneLevel = "麦克风音量：语音命令或测试运行时显示";
+
 // Phrase editing and game management.
 inline constexpr const char* kEnterPhrase = "请添加你想读的中文词汇";
 inline constexpr const char* kEnterAction = "请添加中文词汇对应的快捷键";
@@ -62,5 +73,12 @@ inline constexpr const char* kInvalidAfterEdit = "无效的语音词汇文件！
 inline constexpr const char* kSelectPhraseToDelete = "选中你要删除的语音快捷键";
 inline constexpr const char* kEnterGameName = "请填入游戏名字！";
 inline constexpr const char* kConfirmDeleteGame = "确实要删除这个游戏的语音词汇文件吗？";
+
+// What the speech engine says about the vocabulary.
+inline constexpr const char* kCannotListenFor =
+    "语音识别引擎读不出下面这些词汇里的一些字符（符号、表情等），请改掉这些字符：";
+// Between the new phrase and the ones it sounds like, then after them.
+inline constexpr const char* kSoundsAlikeAnd = "和";
+inline constexpr const char* kSoundsAlike = "听起来很像，语音识别可能分不清。";
 
 }  // namespace quillon::text

@@ -1,8 +1,19 @@
 #include "speech/audio_source.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillon {
+
+float sound_level(std::span<const float> samples) {
+  constexpr double kFloorDb = -60.0;
+  if (samples.empty()) return 0.0f;
+  double energy = 0.0;
+  for (const float s : samples) energy += static_cast<double>(s) * s;
+  const double rms = std::sqrt(energy / static_cast<double>(samples.size()));
+  const double db = rms > 0.0 ? 20.0 * std::log10(rms) : kFloorDb;
+  return static_cast<float>(std::clamp((db - kFloorDb) / -kFloorDb, 0.0, 1.0));
+}
 
 FileAudioSource::FileAudioSource(std::vector<float> samples) : samples_(std::move(samples)) {}
 

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,12 @@ class FileAudioSource : public AudioSource {
   std::chrono::steady_clock::time_point origin_;
 };
 
-// The capture device named by QUILLON_ALSA_DEVICE, else "default"; null with
-// `error` set when it cannot be opened.
-std::unique_ptr<AudioSource> open_capture_device(std::string& error);
+// How loud `samples` (full scale ±1) are: 0 at -60 dBFS RMS or below, 1 at
+// full scale, even in decibels between, so speech sits in the middle.
+float sound_level(std::span<const float> samples);
+
+// The capture device `device` ("default" when empty) at 16 kHz mono; null with
+// `error` set when it cannot be opened or refuses that format.
+std::unique_ptr<AudioSource> open_capture_device(const std::string& device, std::string& error);
 
 }  // namespace quillon

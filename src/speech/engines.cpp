@@ -81,7 +81,8 @@ std::unique_ptr<Recognizer> make_recognizer(const std::string& name, const Engin
     return make(*engine, options, log);
   }
   for (const Engine& engine : kEngines) {
-    if (!engine.chosen_by_default || !engine.available(options)) continue;
+    // Making one that cannot run puts the reason (a damaged model file, say) in the log.
+    if (!engine.chosen_by_default) continue;
     if (std::unique_ptr<Recognizer> recognizer = make(engine, options, log)) return recognizer;
   }
   note(log, "no speech engine can run here (engines: " + known_names() + ")");

@@ -8,12 +8,14 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "speech/audio_source.h"
 #include "speech/grammar_file.h"
 #include "speech/recognizer_base.h"
+#include "speech/sound_alike.h"
 #include "speech/wav_reader.h"
 
 namespace quillon {
@@ -25,6 +27,19 @@ class ListeningEngine : public RecognizerBase {
       : options_(std::move(options)), self_(std::make_shared<Self>(Self{this, 0})) {}
 
   ~ListeningEngine() override { shut_down(); }
+
+  void set_capture_device(const std::string& device) override { options_.capture_device = device; }
+
+  std::optional<float> capture_level() const override {
+    const float level = level_.load();
+    return level < 0.0f ? std::nullopt : std::optional<float>(level);
+  }
+
+  // Both engines listen for Mandarin syllables: how the phrases are said decides.
+  std::vector<std::string> phrases_alike(const std::string& phrase,
+                                         const std::vector<std::string>& others) const override {
+    return phrases_sounding_like(phrase, others, PinyinReadings::system());
+  }
 
  protected:
   GrammarParse read_grammar(const std::string& path) override { return parse_grammar_file(path); }
@@ -40,7 +55,10 @@ class ListeningEngine : public RecognizerBase {
     if (!source_) {
       std::string error;
       source_ = open_source(error);
-      if (!source_) return SpeechStatus::failure(error);
+      if (!source_) {
+        return options_.audio_file.empty() ? SpeechStatus::no_capture_device(options_.capture_device, error)
+                                           : SpeechStatus::failure(error);
+      }
     } else {
       source_->restart();
     }
@@ -79,7 +97,7 @@ class ListeningEngine : public RecognizerBase {
   };
 
   std::unique_ptr<AudioSource> open_source(std::string& error) {
-    if (options_.audio_file.empty()) return open_capture_device(error);
+    if (options_.audio_file.empty()) return open_capture_device(options_.capture_device, error);
     WavAudio wav = read_wav_16k_mono(options_.audio_file);
     error = wav.error;
     if (!wav.ok) return nullptr;
@@ -103,9 +121,16 @@ class ListeningEngine : public RecognizerBase {
 
   // The audio thread: decodes each chunk as it comes.
   void listen(unsigned generation) {
+    level_ = 0.0f;
+    listen_to_end(generation);
+    level_ = kNoLevel;
+  }
+
+  void listen_to_end(unsigned generation) {
     std::vector<float> chunk;
     std::vector<Decision> decisions;
     while (source_->read(chunk)) {
+      level_ = sound_level(chunk);
       {
         std::lock_guard lock(core_mutex_);
         core_->accept(chunk.data(), chunk.size(), decisions);
@@ -132,6 +157,8 @@ class ListeningEngine : public RecognizerBase {
   std::unique_ptr<AudioSource> source_;
   std::thread thread_;
   std::atomic<bool> file_done_{false};
+  static constexpr float kNoLevel = -1.0f;
+  std::atomic<float> level_{kNoLevel};
 };
 
 }  // namespace quillon

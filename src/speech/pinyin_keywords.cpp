@@ -5,6 +5,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "speech/latin_readings.h"
+
 namespace quillon {
 namespace {
 
@@ -53,14 +55,14 @@ std::string encode_utf8(char32_t c) {
 
 constexpr std::array<char32_t, 10> kDigitHanzi = {U'零', U'一', U'二', U'三', U'四', U'五', U'六', U'七', U'八', U'九'};
 
-bool is_latin_letter(char32_t c) {
-  return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= 0xFF21 && c <= 0xFF3A) ||
-         (c >= 0xFF41 && c <= 0xFF5A) || (c >= 0xC0 && c <= 0x24F);
-}
+bool is_ascii_letter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
+
+// Full-width digits and letters are said as their ASCII forms.
+char32_t ascii_form(char32_t c) { return c >= 0xFF10 && c <= 0xFF5A ? c - 0xFF10 + U'0' : c; }
 
 // Spaces and punctuation are not spoken.
 bool is_silent(char32_t c) {
-  if (c < 0x80) return !(c >= U'0' && c <= U'9') && !is_latin_letter(c);
+  if (c < 0x80) return !(c >= U'0' && c <= U'9') && !is_ascii_letter(c);
   return (c >= 0x2000 && c <= 0x206F) || (c >= 0x3000 && c <= 0x3003) || (c >= 0x3008 && c <= 0x303F) ||
          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) ||
          (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65) || c == 0xB7;
@@ -69,6 +71,50 @@ bool is_silent(char32_t c) {
 void add_reading(std::vector<std::string>& list, std::string reading) {
   if (!reading.empty() && std::find(list.begin(), list.end(), reading) == list.end())
     list.push_back(std::move(reading));
+}
+
+// The phrase with full-width digits and letters as ASCII, and digits as
+// Chinese numbers.
+std::u32string spoken_form(const std::string& phrase) {
+  std::u32string text = decode_utf8(phrase);
+  for (auto& c : text) {
+    const char32_t ascii = ascii_form(c);
+    if ((ascii >= U'0' && ascii <= U'9') || is_ascii_letter(ascii)) c = ascii;
+  }
+  return spell_digits(text);
+}
+
+// The run of ASCII letters that starts at `at`, which moves past it.
+PhraseReadings::Character letter_run(const std::u32string& text, std::size_t& at) {
+  std::string run;
+  for (; at < text.size() && is_ascii_letter(text[at]); ++at) run += static_cast<char>(text[at]);
+  std::string upper = run;
+  for (char& c : upper) c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
+  return {run, latin_readings(run), upper};
+}
+
+// A spoken character's readings as token sequences the model knows, the usual
+// one first.
+std::vector<std::vector<std::string>> token_options(const PhraseReadings::Character& character,
+                                                    const TokenSet& tokens) {
+  const auto known = [&](const std::vector<std::string>& line) {
+    return std::all_of(line.begin(), line.end(), [&](const std::string& t) { return tokens.contains(t); });
+  };
+  std::vector<std::vector<std::string>> options;
+  for (const auto& reading : character.readings) {
+    std::vector<std::string> line;
+    for (const auto& syllable : reading) {
+      const auto parts = split_syllable(syllable);
+      line.insert(line.end(), parts.begin(), parts.end());
+    }
+    if (known(line)) options.push_back(std::move(line));
+  }
+  // The model's token list also holds the letters themselves; offered last,
+  // after the names as they are said.
+  std::vector<std::string> letters;
+  for (const char c : character.latin) letters.emplace_back(1, c);
+  if (!letters.empty() && known(letters)) options.push_back(std::move(letters));
+  return options;
 }
 
 }  // namespace
@@ -166,27 +212,29 @@ std::string keyword_line(const std::vector<std::string>& tokens, const std::stri
   return line + '@' + text;
 }
 
+std::size_t PhraseReadings::syllable_count() const {
+  std::size_t n = 0;
+  for (const auto& c : characters) n += c.readings.front().size();
+  return n;
+}
+
 PhraseReadings phrase_readings(const std::string& phrase, const PinyinReadings& readings) {
   PhraseReadings result;
-  std::u32string text = decode_utf8(phrase);
-  for (auto& c : text) {
-    if (c >= 0xFF10 && c <= 0xFF19) c = U'0' + (c - 0xFF10);  // full-width digits
-  }
-  text = spell_digits(text);
-  for (const char32_t c : text) {
-    if (is_silent(c)) continue;
-    if (is_latin_letter(c)) {
-      result.unsupported_reason = "Latin letter '" + encode_utf8(c) + "'";
+  const std::u32string text = spoken_form(phrase);
+  for (std::size_t i = 0; i < text.size();) {
+    if (is_silent(text[i])) {
+      ++i;
+    } else if (is_ascii_letter(text[i])) {
+      result.characters.push_back(letter_run(text, i));
+    } else if (const auto* list = readings.find(text[i])) {
+      PhraseReadings::Character character{encode_utf8(text[i++]), {}, {}};
+      for (const auto& reading : *list) character.readings.push_back({reading});
+      result.characters.push_back(std::move(character));
+    } else {
+      result.unsupported_reason = "no Mandarin reading for '" + encode_utf8(text[i]) + "'";
       result.characters.clear();
       return result;
     }
-    const auto* list = readings.find(c);
-    if (!list) {
-      result.unsupported_reason = "no Mandarin reading for '" + encode_utf8(c) + "'";
-      result.characters.clear();
-      return result;
-    }
-    result.characters.push_back({encode_utf8(c), *list});
   }
   if (result.characters.empty()) result.unsupported_reason = "nothing to say";
   return result;
@@ -205,13 +253,7 @@ PhraseKeywords phrase_keywords(const std::string& phrase, const PinyinReadings& 
   // Per spoken character: its readings as token sequences, usual one first.
   std::vector<std::vector<std::vector<std::string>>> choices;
   for (const auto& character : spoken.characters) {
-    std::vector<std::vector<std::string>> options;
-    for (const auto& reading : character.readings) {
-      auto split = split_syllable(reading);
-      if (std::all_of(split.begin(), split.end(), [&](const std::string& t) { return tokens.contains(t); })) {
-        options.push_back(std::move(split));
-      }
-    }
+    auto options = token_options(character, tokens);
     if (options.empty()) {
       result.unsupported_reason = "no Mandarin reading the model knows for '" + character.text + "'";
       return result;

@@ -1,7 +1,8 @@
 #pragma once
 
 // Turns a vocabulary phrase into keyword lines for the Mandarin spotter: each
-// Hanzi becomes its tone-marked pinyin (from Unihan), each syllable is split
+// Hanzi becomes its tone-marked pinyin (from Unihan), Latin letters their
+// names as Mandarin speakers say them, each syllable is split
 // into the model's initial and final tokens, and every token is checked
 // against the model's token list (the library ends the process on an unknown
 // token, so nothing unchecked may reach it).
@@ -51,24 +52,31 @@ std::u32string spell_digits(const std::u32string& text);
 // as initials. Syllables without an initial ("ér", "ā") stay whole.
 std::vector<std::string> split_syllable(const std::string& syllable);
 
-// The spoken characters of a phrase with their tone-marked readings, the usual
-// one first: digits read as Chinese, spaces and punctuation dropped. Empty,
-// with a reason, when a character has no Mandarin reading or is a Latin letter.
+// The spoken parts of a phrase with their tone-marked readings, the usual one
+// first: each Hanzi (digits read as Chinese first), and each run of Latin
+// letters as a whole (see latin_readings.h); spaces and punctuation dropped.
+// Empty, with a reason, when a character has no reading (symbols, emoji).
 struct PhraseReadings {
   struct Character {
     std::string text;  // UTF-8
-    std::vector<std::string> readings;
+    // Each reading is one or more syllables: one for a Hanzi, a letter's name
+    // may have several ("ài fu").
+    std::vector<std::vector<std::string>> readings;
+    std::string latin;  // a run of Latin letters, upper case; empty for a Hanzi
   };
   std::vector<Character> characters;
   std::string unsupported_reason;
   bool supported() const { return !characters.empty(); }
+  // Syllables of the usual reading.
+  std::size_t syllable_count() const;
 };
 
 PhraseReadings phrase_readings(const std::string& phrase, const PinyinReadings& readings);
 
 struct PhraseKeywords {
   std::string phrase;
-  // Alternative token sequences (polyphonic characters); the first uses every
+  // Alternative token sequences (polyphonic characters, ways of saying
+  // letters, and the model's own letter tokens); the first uses every
   // character's usual reading. Empty when unsupported.
   std::vector<std::vector<std::string>> lines;
   std::string unsupported_reason;  // set when the phrase cannot be listened for

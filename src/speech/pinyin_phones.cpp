@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "speech/latin_readings.h"
+
 namespace quillon {
 namespace {
 
@@ -93,6 +95,28 @@ std::string join_parts(const std::vector<std::vector<SyllableSounds::Part>>& syl
   return out;
 }
 
+// The sounds of each reading of a character, usual first; for Latin letters
+// also their names in English phones, which this model knows best.
+std::vector<SyllableSounds> character_sounds(const PhraseReadings::Character& character) {
+  std::vector<SyllableSounds> options;
+  for (const auto& reading : character.readings) {
+    SyllableSounds sounds;
+    for (const auto& syllable : reading) {
+      const SyllableSounds one = syllable_sounds(syllable);
+      if (!one.ok()) {
+        sounds.parts.clear();
+        break;
+      }
+      sounds.parts.insert(sounds.parts.end(), one.parts.begin(), one.parts.end());
+    }
+    if (sounds.ok()) options.push_back(std::move(sounds));
+  }
+  if (const std::string english = latin_english_phones(character.latin); !english.empty()) {
+    options.push_back(SyllableSounds{{{english, ""}}});
+  }
+  return options;
+}
+
 }  // namespace
 
 std::string plain_pinyin(const std::string& toned) {
@@ -143,11 +167,7 @@ std::vector<std::string> phrase_pronunciations(const PhraseReadings& phrase, std
   // Per character, the sounds of each reading that maps, usual reading first.
   std::vector<std::vector<SyllableSounds>> characters;
   for (const auto& character : phrase.characters) {
-    std::vector<SyllableSounds> options;
-    for (const auto& reading : character.readings) {
-      SyllableSounds sounds = syllable_sounds(reading);
-      if (sounds.ok()) options.push_back(std::move(sounds));
-    }
+    std::vector<SyllableSounds> options = character_sounds(character);
     if (options.empty()) return {};
     characters.push_back(std::move(options));
   }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,14 @@ namespace quillon {
 struct SpeechStatus {
   bool ok = true;
   std::string error;  // for the log; the window shows its own fixed message
+  // Set when listening failed because this capture device could not be opened.
+  std::string capture_device;
 
   static SpeechStatus success() { return {}; }
-  static SpeechStatus failure(std::string why) { return {false, std::move(why)}; }
+  static SpeechStatus failure(std::string why) { return {false, std::move(why), {}}; }
+  static SpeechStatus no_capture_device(std::string device, std::string why) {
+    return {false, std::move(why), std::move(device)};
+  }
 };
 
 struct GrammarLoad {
@@ -55,9 +61,24 @@ class Recognizer {
   // (dynamic load). Refuses a file the platform would refuse.
   virtual GrammarLoad load_grammar(const std::string& path) = 0;
   // Sets all top-level rules active or inactive. Activation fails when the
-  // audio device cannot be opened.
+  // audio device cannot be opened; the status then names the capture device.
   virtual SpeechStatus set_rules_active(bool active) = 0;
   virtual void set_listener(RecognitionListener* listener) = 0;
+  // The capture device the rules listen to from the next time they are
+  // switched on. Engines that hear a file, standard input or the system's own
+  // choice of microphone ignore it.
+  virtual void set_capture_device(const std::string& device) { (void)device; }
+  // How loud the sound arriving now is, 0 (silence) to 1 (full scale), over
+  // the latest tenth of a second; nothing while the rules are inactive or when
+  // this engine hears no sound itself. Never waits; any thread may ask.
+  virtual std::optional<float> capture_level() const { return std::nullopt; }
+  // The phrases of `others` that this engine may mistake for `phrase` (or it
+  // for them) because they sound too much alike, in their order; never
+  // `phrase` itself. Empty when the engine cannot judge. Quick: no decoding.
+  virtual std::vector<std::string> phrases_alike(const std::string& /*phrase*/,
+                                                 const std::vector<std::string>& /*others*/) const {
+    return {};
+  }
 };
 
 // Runs a function on the GUI thread, later; engines with threads use it to
@@ -67,7 +88,8 @@ using PostToGui = std::function<void(std::function<void()>)>;
 struct EngineOptions {
   std::string program_folder;
   std::string model_dir;   // empty: search the usual places
-  std::string audio_file;  // empty: the default capture device
+  std::string audio_file;  // empty: the capture device
+  std::string capture_device = "default";
   bool exit_after_audio = false;
   PostToGui post_to_gui;
 };

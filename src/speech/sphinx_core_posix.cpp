@@ -123,7 +123,7 @@ std::string SphinxCore::word_for(const std::string& phrase) {
       }
       ++words_added_;
     }
-    if (!word.empty()) phrase_of_word_[word] = {phrase, spoken.characters.size()};
+    if (!word.empty()) phrase_of_word_[word] = {phrase, spoken.syllable_count()};
   }
   word_of_phrase_[phrase] = word;
   return word;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "speech/keyword_spotter.h"
+#include "speech/model_files.h"
 #include "speech/pinyin_keywords.h"
 #include "speech/recognizer.h"
 #include "speech/speech_level.h"
@@ -61,22 +62,6 @@ struct SpotterSettings {
 
 // Defaults, changed by QUILLON_KWS_THRESHOLD and QUILLON_KWS_SCORE.
 SpotterSettings spotter_settings_from_environment();
-
-struct ModelPaths {
-  std::string kws_dir;   // folder with the spotter's encoder, decoder, joiner, tokens.txt
-  std::string vad_file;  // silero_vad.onnx
-};
-
-// Folders searched for the models, in order (options.model_dir, the program
-// folder's models/, the per-user models/, then shared/models beside an ancestor
-// of the executable's folder, as in a development checkout).
-std::vector<std::string> model_search_folders(const EngineOptions& options);
-// The first folder holding both models whose files look intact; `why` lists
-// what was wrong otherwise.
-bool find_models(const EngineOptions& options, ModelPaths& paths, std::string& why);
-// Cheap structural check of an ONNX file (its top-level protobuf fields must
-// span the file exactly): the runtime aborts the process on a damaged model.
-bool onnx_file_looks_intact(const std::string& path);
 
 // Empty when the loaded runtime library is the one our declarations match.
 std::string runtime_version_problem();

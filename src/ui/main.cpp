@@ -15,7 +15,9 @@
 #include "ui/folder_store.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/microphone_box.h"
 #include "ui/quit_signals.h"
+#include "ui/settings_file.h"
 #include "vocabulary/program_folder.h"
 
 namespace {
@@ -29,6 +31,7 @@ struct Options {
   bool run_action = false;
   std::string program_folder, recognizer, audio_file, model_dir, game;
   bool exit_after_audio = false, list_recognizers = false, listen = false, intro = true;
+  SettingValues settings;  // given for this run only
 };
 
 Options parse_options(QCoreApplication& app) {
@@ -46,8 +49,17 @@ Options parse_options(QCoreApplication& app) {
   const QCommandLineOption listen("listen", "Start the voice commands of the chosen game.");
   const QCommandLineOption no_intro("no-intro", "Skip the start-up advice and the home page.");
   parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro});
+  std::vector<std::pair<const char*, QCommandLineOption>> setting_options;
+  for (const SettingField& field : setting_fields()) {
+    if (!field.option) continue;
+    setting_options.emplace_back(field.key, QCommandLineOption(field.option, field.option_help, field.option_value));
+    parser.addOption(setting_options.back().second);
+  }
   parser.process(app);
   Options o;
+  for (const auto& [key, option] : setting_options) {
+    if (parser.isSet(option)) o.settings[key] = parser.value(option).toStdString();
+  }
   o.run_action = parser.isSet(do_option);
   o.action = parser.value(do_option);
   o.program_folder = parser.value(folder).toStdString();
@@ -131,8 +143,28 @@ int list_recognizers(const Options& o) {
   return 0;
 }
 
+void start_window(MainWindow& window, MainController& controller, const QtWaiter& waiter, const Options& o) {
+  controller.start_up(o.intro);
+  if (waiter.quitting()) return;
+  window.show();
+  if (o.game.empty()) return;
+  int row = -1;
+  for (int i = 0; i < window.game_count(); ++i) {
+    if (window.game_at(i) == o.game) row = i;
+  }
+  if (row < 0) {
+    std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
+    return;
+  }
+  window.select_game_row(row);
+  controller.choose_game(row);
+  if (o.listen) controller.toggle_voice_commands();
+}
+
 int run_window(QApplication& app, const Options& o) {
-  const EngineOptions engine_options = engine_options_for(o);
+  SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
+  EngineOptions engine_options = engine_options_for(o);
+  engine_options.capture_device = settings.current().capture_device;
   std::string log;
   std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
   std::fprintf(stderr, "quillon: %s\n", log.c_str());
@@ -153,28 +185,17 @@ int run_window(QApplication& app, const Options& o) {
                     waiter};
   MainController controller(window, recognizer.get(), store, platform);
   window.connect_controller(controller, composer_hooks(store.folder(), messages, {store.home_page_address()}));
+  connect_microphone(window.microphone_box(), recognizer.get(), settings);
   window.set_on_close([&] { waiter.quit_all(); });
+  // exit() rather than quit(): it ends every nested loop at once (message
+  // boxes, dialogs, waits) and no window can refuse it.
   install_quit_signal_handler([&] {
     waiter.quit_all();
-    app.quit();
+    app.exit(0);
   });
   if (o.exit_after_audio) controller.set_on_audio_finished([&app] { app.quit(); });
-
-  controller.start_up(o.intro);
-  window.show();
-  if (!o.game.empty()) {
-    int row = -1;
-    for (int i = 0; i < window.game_count(); ++i) {
-      if (window.game_at(i) == o.game) row = i;
-    }
-    if (row < 0) {
-      std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
-    } else {
-      window.select_game_row(row);
-      controller.choose_game(row);
-      if (o.listen) controller.toggle_voice_commands();
-    }
-  }
+  // Inside the event loop, so that a signal also ends the start-up's message boxes.
+  QTimer::singleShot(0, &window, [&] { start_window(window, controller, waiter, o); });
   return app.exec();
 }
 

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
@@ -19,6 +20,7 @@
 #include "core/composer.h"
 #include "core/main_controller.h"
 #include "core/texts.h"
+#include "ui/microphone_box.h"
 #include "ui/picture_button.h"
 
 // Resources of a static library must be registered by hand.
@@ -28,6 +30,7 @@ namespace quillon {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
+constexpr int kLevelPollMs = 100;  // one audio chunk
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 std::string s(const QString& text) { return text.toStdString(); }
@@ -90,6 +93,7 @@ MainWindow::MainWindow(QWidget* parent)
   build_games_group();
   build_phrases_group();
   build_window_controls();
+  build_microphone_controls();
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
   timer1_->setInterval(1000);
@@ -152,6 +156,21 @@ void MainWindow::build_window_controls() {
   }
 }
 
+// Beside the upper banner, where no other control lies.
+void MainWindow::build_microphone_controls() {
+  make_label(this, "MicrophoneLabel", text::kMicrophoneCaption, 7080, 4920, 1215, 240);
+  microphone_ = make<MicrophoneBox>(this, "Microphone", 7080, 5160, 1215, 300);
+  level_meter_ = make<QProgressBar>(this, "MicrophoneLevel", 7080, 5520, 1215, 150);
+  level_meter_->setRange(0, 100);
+  level_meter_->setValue(0);
+  level_meter_->setTextVisible(false);
+  level_meter_->setEnabled(false);
+  level_meter_->setToolTip(text::kMicrophoneLevel);
+  level_timer_ = new QTimer(this);
+  level_timer_->setObjectName("LevelTimer");
+  level_timer_->setInterval(kLevelPollMs);
+}
+
 void MainWindow::set_builtin_texts(const std::vector<std::string>& texts) {
   for (std::size_t i = 0; i < texts.size() && i < builtin_boxes_.size(); ++i) {
     static_cast<QPlainTextEdit*>(builtin_boxes_[i])->setPlainText(q(texts[i]));
@@ -198,6 +217,7 @@ void MainWindow::connect_controller(MainController& controller, ComposerHooks ho
   // Every change of the feedback box (re)starts the one-second clearing timer.
   connect(text4_, &QLineEdit::textChanged, timer1_, [this] { timer1_->start(); });
   connect(timer1_, &QTimer::timeout, this, [c] { c->on_feedback_timer(); });
+  connect(level_timer_, &QTimer::timeout, this, [this, c] { show_level(c->capture_level()); });
   build_menus(controller, hooks);
 }
 
@@ -346,6 +366,22 @@ void MainWindow::set_feedback_visible(bool visible) { text4_->setVisible(visible
 void MainWindow::set_feedback_text(const std::string& text) { text4_->setText(q(text)); }
 std::string MainWindow::feedback_text() const { return s(text4_->text()); }
 void MainWindow::stop_feedback_timer() { timer1_->stop(); }
+
+void MainWindow::set_listening(bool listening) {
+  microphone_->set_listening(listening);
+  if (listening) {
+    level_timer_->start();
+  } else {
+    level_timer_->stop();
+    show_level(std::nullopt);
+  }
+}
+
+// An engine that hears no sound itself leaves the meter empty and grey.
+void MainWindow::show_level(std::optional<float> level) {
+  level_meter_->setEnabled(level.has_value());
+  level_meter_->setValue(static_cast<int>(level.value_or(0.0f) * 100.0f + 0.5f));
+}
 
 void MainWindow::show_local_page(const std::string& path) { web_browser_->setSource(QUrl::fromLocalFile(q(path))); }
 

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QTextBrowser;
 class QTimer;
@@ -25,6 +26,7 @@ class MainController;
 
 // A picture that acts as a button.
 class PictureButton;
+class MicrophoneBox;
 
 struct ComposerHooks {
   // Returns the chosen path, or nothing when the dialog was cancelled.
@@ -46,6 +48,8 @@ class MainWindow : public QWidget, public MainView {
   void set_builtin_texts(const std::vector<std::string>& texts);
   // Called before the window closes, so runs in progress can release keys.
   void set_on_close(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+
+  MicrophoneBox& microphone_box() { return *microphone_; }
 
   // Twips to pixels at the screen's logical resolution (1440 twips an inch).
   static int twips(int value);
@@ -80,6 +84,7 @@ class MainWindow : public QWidget, public MainView {
   void set_feedback_text(const std::string& text) override;
   std::string feedback_text() const override;
   void stop_feedback_timer() override;
+  void set_listening(bool listening) override;
   void show_local_page(const std::string& path) override;
 
  protected:
@@ -89,6 +94,8 @@ class MainWindow : public QWidget, public MainView {
   void build_games_group();
   void build_phrases_group();
   void build_window_controls();
+  void build_microphone_controls();
+  void show_level(std::optional<float> level);
   void build_menus(MainController& controller, const ComposerHooks& hooks);
   QWidget* control(Control c) const;
   void append_to_action(const QString& token);
@@ -109,6 +116,9 @@ class MainWindow : public QWidget, public MainView {
   std::vector<QWidget*> builtin_boxes_;
   QTextBrowser* web_browser_ = nullptr;
   QTimer* timer1_ = nullptr;
+  MicrophoneBox* microphone_ = nullptr;
+  QProgressBar* level_meter_ = nullptr;
+  QTimer* level_timer_ = nullptr;
   QMenu* pop_ = nullptr;
   QMenu* pop2_ = nullptr;
   std::function<void()> on_close_;

@@ -17,6 +17,10 @@ bool can_make_files_in(const QString& folder) {
   return probe.open();
 }
 
+// The bin folder of an installation (share/quillon beside it) belongs to the
+// package manager, even for root, who could write there.
+bool is_installed_bin(const QString& folder) { return QFileInfo(folder + "/../share/quillon").isDir(); }
+
 std::string lower_ascii(std::string s) {
   for (char& c : s) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -32,7 +36,7 @@ std::string resolve_program_folder(const std::string& chosen, const std::string&
     return QDir::cleanPath(QDir(QString::fromStdString(chosen)).absolutePath()).toStdString();
   }
   const QString exe = QString::fromStdString(executable_folder);
-  if (!exe.isEmpty() && can_make_files_in(exe)) return QDir::cleanPath(exe).toStdString();
+  if (!exe.isEmpty() && !is_installed_bin(exe) && can_make_files_in(exe)) return QDir::cleanPath(exe).toStdString();
   // GenericDataLocation honours $XDG_DATA_HOME and falls back to ~/.local/share.
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quillon";
   QDir().mkpath(data);

@@ -10,8 +10,9 @@
 namespace quillon {
 
 // `chosen` when not empty (--program-folder; created if missing); else
-// `executable_folder` when a file can be made in it; else the per-user data
-// folder ($XDG_DATA_HOME/quillon, by default ~/.local/share/quillon), created.
+// `executable_folder` when a file can be made in it and it is not the bin
+// folder of an installation; else the per-user data folder
+// ($XDG_DATA_HOME/quillon, by default ~/.local/share/quillon), created.
 std::string resolve_program_folder(const std::string& chosen, const std::string& executable_folder);
 
 // The games of `folder`: every file whose name ends in ".xml" in any letter

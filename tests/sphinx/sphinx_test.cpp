@@ -83,7 +83,7 @@ TEST(PinyinPhones, PhrasesGetTheUsualReadingFirstThenVariants) {
       {"12号", "SH ER ER HH AW", "SH R ER HH AW"},  // digits are read in Chinese
       {"三号，部队", "S AA N HH AW B UW D W EY", "S AE N HH AW B UW D W EY"},
       {"全体撤退", "CH Y EH N T IY CH AH T W EY", "CH Y UW AE N T IY CH ER T W EY"},
-      {"Ctrl键", "", nullptr},
+      {"☆键", "", nullptr},
       {"あ", "", nullptr},
   };
   for (const auto& row : rows) {
@@ -221,9 +221,9 @@ TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   ASSERT_TRUE(engine->add_event_interest(SpeechEvent::Recognition).ok);
   ASSERT_TRUE(engine->add_event_interest(SpeechEvent::FalseRecognition).ok);
   const auto load =
-      engine->load_grammar(write_vocabulary(dir_ / "game.xml", {"城堡", "兵营", "地图右移", "攻击", "按Ctrl"}));
+      engine->load_grammar(write_vocabulary(dir_ / "game.xml", {"城堡", "兵营", "地图右移", "攻击", "按☆"}));
   ASSERT_TRUE(load.status.ok) << load.status.error;
-  EXPECT_EQ(load.unsupported_phrases, Phrases{"按Ctrl"});
+  EXPECT_EQ(load.unsupported_phrases, Phrases{"按☆"});
 
   Events events;
   engine->set_listener(&events);

@@ -1,26 +1,35 @@
 #pragma once
 
-// The speech models beside the checkout (a development tree or a CI clone has
-// shared/ next to it, or next to one of its parents).
+// The speech models of this source tree, and the model's own test recordings,
+// which are never committed: they lie in shared/models beside the checkout (or
+// beside one of its parents) on a development machine and in CI.
 
 #include <filesystem>
 #include <string>
 
-#include "speech/spotter_core.h"
+#include "speech/keyword_spotter.h"
 
 namespace quillon::testing {
 
-inline std::string models_folder() {
+inline std::string models_folder() { return QUILLON_SOURCE_DIR "/models"; }
+
+// Empty when the recordings are not there.
+inline std::string recordings_folder() {
   namespace fs = std::filesystem;
   for (fs::path dir = QUILLON_SOURCE_DIR; !dir.empty(); dir = dir.parent_path()) {
-    if (fs::is_directory(dir / "shared" / "models" / kKwsModelName)) return (dir / "shared" / "models").string();
+    const fs::path wavs = dir / "shared" / "models" / kKwsModelName / "test_wavs";
+    if (fs::is_directory(wavs)) return wavs.string();
     if (dir == dir.root_path()) break;
   }
   return {};
 }
 
-inline std::string test_wav(int n) {
-  return models_folder() + "/" + kKwsModelName + "/test_wavs/" + std::to_string(n) + ".wav";
-}
+inline std::string test_wav(int n) { return recordings_folder() + "/" + std::to_string(n) + ".wav"; }
 
 }  // namespace quillon::testing
+
+// For a test (or SetUp) that listens to the recordings; the test includes gtest.
+#define QUILLON_SKIP_WITHOUT_RECORDINGS()                                                              \
+  if (::quillon::testing::recordings_folder().empty())                                                 \
+  GTEST_SKIP() << "the model's test recordings (shared/models/.../test_wavs beside the checkout) are " \
+                  "not here"

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "model_location.h"
+#include "speech/latin_readings.h"
 #include "speech/pinyin_keywords.h"
 
 namespace quillon {
@@ -72,10 +73,16 @@ TEST(PinyinKeywords, PhrasesBecomeValidatedTokenLines) {
       {"地图右移", "d e t ú y òu y í", "d ì t ú y òu y í"},
       {"长城", "zh ǎng ch éng", "ch áng ch éng"},
       {"音乐", "y īn l è", "y īn y uè"},
-      {"Ctrl键", "", nullptr},  // Latin letters: the model is Chinese only
-      {"按Ｆ", "", nullptr},    // full-width letters too
-      {"あ", "", nullptr},      // no Mandarin reading
-      {"﹏﹏", "", nullptr},    // nothing to say at all
+      {"切换PK阵营", "q iè h uàn p ī k ēi zh èn y íng", "q iē h uàn p ī k ēi zh èn y íng"},
+      {"一键AOE", "y ī j iàn ēi ōu y ī", "y ī j iàn ēi ōu y ì"},  // a run said alone ends falling
+      {"3D", "s ān d ī", "s ān D"},                               // the model's own letter tokens, last
+      {"按Ｆ", "àn āi f u", "àn ài f u"},                         // full-width letters as ASCII
+      {"Qq", "k iū k iū", "q iū k iū"},                           // case alike; Q's other name
+      {"打boss", "d ǎ b ō s i", nullptr},                         // a word said as a word
+      {"C++", "x ī", "s ēi"},                                     // symbols between letters are not said
+      {"☆键", "", nullptr},                                       // no reading at all
+      {"あ", "", nullptr},                                        // no Mandarin reading
+      {"﹏﹏", "", nullptr},                                      // nothing to say at all
   };
   for (const auto& row : rows) {
     const auto k = phrase_keywords(row.phrase, readings, model_tokens());
@@ -93,6 +100,17 @@ TEST(PinyinKeywords, PhrasesBecomeValidatedTokenLines) {
     }
     for (const auto& line : k.lines)
       for (const auto& token : line) EXPECT_TRUE(model_tokens().contains(token)) << row.phrase << ": " << token;
+  }
+}
+
+TEST(PinyinKeywords, EveryLetterAndWordKeepsAllItsReadings) {
+  // A reading with a token the model lacks would be dropped without a word.
+  ASSERT_FALSE(model_tokens().empty()) << "model not found beside the checkout";
+  std::vector<std::string> runs = {"boss", "buff"};
+  for (char c = 'A'; c <= 'Z'; ++c) runs.emplace_back(1, c);
+  for (const auto& run : runs) {
+    const auto k = phrase_keywords(run, PinyinReadings::system(), model_tokens());
+    EXPECT_EQ(k.lines.size(), latin_readings(run).size() + 1) << run;  // and the letter tokens
   }
 }
 

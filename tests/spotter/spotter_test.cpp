@@ -34,6 +34,7 @@ class SpotterOnRecordings : public ::testing::Test {
     model_ = SpotterModel::load(paths, SpotterSettings{}, error).release();
     ASSERT_NE(model_, nullptr) << error;
   }
+  void SetUp() override { QUILLON_SKIP_WITHOUT_RECORDINGS(); }
   static void TearDownTestSuite() {
     delete model_;
     model_ = nullptr;
@@ -127,8 +128,8 @@ TEST_F(SpotterOnRecordings, StrictnessComesFromTheEnvironment) {
 TEST_F(SpotterOnRecordings, UnsupportedPhrasesAreReportedAndTheRestLoads) {
   SpotterCore core(*model_);
   std::vector<std::string> unsupported;
-  ASSERT_TRUE(core.set_phrases({"女儿", "按Ctrl", "あい", "女儿"}, unsupported).ok);
-  EXPECT_EQ(unsupported, (Phrases{"按Ctrl", "あい"}));
+  ASSERT_TRUE(core.set_phrases({"女儿", "按☆", "あい", "女儿"}, unsupported).ok);
+  EXPECT_EQ(unsupported, (Phrases{"按☆", "あい"}));
   std::vector<std::string> none;
   EXPECT_TRUE(core.set_phrases({}, none).ok);
   EXPECT_TRUE(none.empty());
@@ -139,6 +140,7 @@ using testing::GuiQueue;
 using testing::write_vocabulary;
 
 TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
   GuiQueue gui;
   EngineOptions options;
   options.model_dir = testing::models_folder();
@@ -161,9 +163,9 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
   std::ofstream(dir / "broken.xml") << "<GRAMMAR><RULE><L><P>+a & b</P></L></RULE></GRAMMAR>";
   EXPECT_FALSE(engine->load_grammar((dir / "broken.xml").string()).status.ok);
   const auto load =
-      engine->load_grammar(write_vocabulary(dir / "game.xml", {"朱丽楠", "见面", "见面会", "兵营", "Ctrl键"}));
+      engine->load_grammar(write_vocabulary(dir / "game.xml", {"朱丽楠", "见面", "见面会", "兵营", "☆键"}));
   ASSERT_TRUE(load.status.ok) << load.status.error;
-  EXPECT_EQ(load.unsupported_phrases, Phrases{"Ctrl键"});
+  EXPECT_EQ(load.unsupported_phrases, Phrases{"☆键"});
 
   Events events;
   engine->set_listener(&events);
@@ -175,6 +177,7 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
 }
 
 TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
   GuiQueue gui;
   EngineOptions options;
   options.model_dir = testing::models_folder();
@@ -206,8 +209,8 @@ TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
 }
 
 TEST(KeywordSpotterEngine, ActivationFailsWhenTheCaptureDeviceCannotBeOpened) {
-  setenv("QUILLON_ALSA_DEVICE", "quillon_no_such_device", 1);
   EngineOptions options;
+  options.capture_device = "quillon_no_such_device";
   options.model_dir = testing::models_folder();
   options.post_to_gui = [](std::function<void()>) {};
   std::string log;
@@ -217,8 +220,7 @@ TEST(KeywordSpotterEngine, ActivationFailsWhenTheCaptureDeviceCannotBeOpened) {
   ASSERT_TRUE(engine->init_grammar().ok);
   const auto status = engine->set_rules_active(true);
   EXPECT_FALSE(status.ok);
-  EXPECT_NE(status.error.find("quillon_no_such_device"), std::string::npos) << status.error;
-  unsetenv("QUILLON_ALSA_DEVICE");
+  EXPECT_EQ(status.capture_device, "quillon_no_such_device") << status.error;
 
   options.audio_file = "/nonexistent/speech.wav";
   engine = make_keyword_spotter(options, log);

@@ -4,6 +4,7 @@
 // writing into the same transcript as the recording platform so that tests can
 // check the order of everything the window logic does.
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -26,6 +27,7 @@ class FakeView : public MainView {
                                                  test_caption = "开始测试游戏词汇", feedback, page;
   bool feedback_visible = false;
   bool timer_running = true;
+  bool listening = false;
   std::map<Control, bool> enabled;
 
   void set_games(const std::vector<std::string>& games) override {
@@ -80,6 +82,7 @@ class FakeView : public MainView {
   }
   std::string feedback_text() const override { return feedback; }
   void stop_feedback_timer() override { timer_running = false; }
+  void set_listening(bool on) override { listening = on; }
   void show_local_page(const std::string& path) override {
     page = path;
     log_.push_back("page " + path);
@@ -146,6 +149,10 @@ class FakeRecognizer : public Recognizer {
   std::vector<std::string> names{"Quillon 测试 中文识别器"};
   std::set<std::string> failing;  // "context", "grammar", "interest", "load", "activate", "deactivate"
   std::vector<std::string> unsupported;
+  std::string missing_device;  // activation fails because this capture device cannot be opened
+  std::optional<float> level;
+  std::string capture_device = "default";
+  std::vector<std::string> alike;  // what sounds like any phrase, where among the others asked about
   bool active = false;
   std::string loaded;
   RecognitionListener* listener = nullptr;
@@ -160,11 +167,20 @@ class FakeRecognizer : public Recognizer {
     return load;
   }
   SpeechStatus set_rules_active(bool on) override {
-    const SpeechStatus status = step(on ? "activate" : "deactivate");
+    SpeechStatus status = step(on ? "activate" : "deactivate");
+    if (on && !missing_device.empty()) status = SpeechStatus::no_capture_device(missing_device, "no such device");
     if (status.ok) active = on;
     return status;
   }
   void set_listener(RecognitionListener* l) override { listener = l; }
+  std::optional<float> capture_level() const override { return level; }
+  void set_capture_device(const std::string& device) override { capture_device = device; }
+  std::vector<std::string> phrases_alike(const std::string&, const std::vector<std::string>& others) const override {
+    std::vector<std::string> out;
+    for (const auto& other : others)
+      if (std::find(alike.begin(), alike.end(), other) != alike.end()) out.push_back(other);
+    return out;
+  }
 
  private:
   SpeechStatus step(const std::string& what) {

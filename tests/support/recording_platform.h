@@ -32,6 +32,8 @@ class RecordingPlatform : public InputInjector,
   std::string clipboard_text;
   // Called inside every wait after it is logged, as a nested event would run.
   std::function<void(double seconds)> during_wait;
+  // Called inside every message box after it is logged (a request to quit, say).
+  std::function<void()> during_message;
 
   Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
 
@@ -54,12 +56,15 @@ class RecordingPlatform : public InputInjector,
   }
   void inform(const std::string& title, const std::string& text) override {
     log.push_back("message " + title + " " + text);
+    if (during_message) during_message();
   }
   void warn(const std::string& title, const std::string& text) override {
     log.push_back("warning " + title + " " + text);
+    if (during_message) during_message();
   }
   bool ask_yes_no(const std::string& title, const std::string& text) override {
     log.push_back("question " + title + " " + text);
+    if (during_message) during_message();
     return answer_yes;
   }
 

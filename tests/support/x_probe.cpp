@@ -1,6 +1,8 @@
 #include "support/x_probe.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace quillon::testing {
 namespace {
@@ -24,6 +26,46 @@ std::pair<int, int> XProbe::pointer() {
 void XProbe::put_pointer(int x, int y) {
   XWarpPointer(dpy(display_), None, DefaultRootWindow(dpy(display_)), 0, 0, 0, 0, x, y);
   XSync(dpy(display_), False);
+}
+
+void XProbe::click(int x, int y) {
+  Display* d = dpy(display_);
+  XTestFakeMotionEvent(d, DefaultScreen(d), x, y, CurrentTime);
+  XTestFakeButtonEvent(d, 1, True, CurrentTime);
+  XTestFakeButtonEvent(d, 1, False, CurrentTime);
+  XSync(d, False);
+}
+
+std::optional<std::pair<int, int>> XProbe::window_origin(const std::string& title) {
+  Display* d = dpy(display_);
+  const Window root = DefaultRootWindow(d);
+  const Atom name_atom = XInternAtom(d, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  Window root_back = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(d, root, &root_back, &parent, &children, &count)) return std::nullopt;
+  std::optional<std::pair<int, int>> found;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* value = nullptr;
+    if (XGetWindowProperty(d, children[i], name_atom, 0, 1024, False, utf8, &type, &format, &items, &after, &value) ==
+            Success &&
+        value) {
+      if (std::string(reinterpret_cast<char*>(value), items) == title) {
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(d, children[i], root, 0, 0, &x, &y, &child);
+        found = std::make_pair(x, y);
+      }
+      XFree(value);
+    }
+  }
+  if (children) XFree(children);
+  return found;
 }
 
 XProbe::Acceleration XProbe::set_acceleration(Acceleration acceleration) {

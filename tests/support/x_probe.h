@@ -3,6 +3,7 @@
 // A plain X connection for tests to look at and set up server state (pointer
 // position, keyboard map) without Xlib's macros leaking into test code.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,11 @@ class XProbe {
   bool ok() const { return display_ != nullptr; }
   std::pair<int, int> pointer();
   void put_pointer(int x, int y);
+  // Moves the pointer to (x, y) and clicks the left button there, through XTest.
+  void click(int x, int y);
+  // The root position of the viewable top-level window whose _NET_WM_NAME is
+  // `title`, if there is one.
+  std::optional<std::pair<int, int>> window_origin(const std::string& title);
   // The core pointer acceleration (XChangePointerControl); returns the old one.
   struct Acceleration {
     int numerator, denominator, threshold;

@@ -123,9 +123,19 @@ TEST(Quitting, DuringAStepPauseStartsNoFurtherStep) {
 }
 
 TEST(Quitting, BeforeARunSendsNothing) {
+  for (const char* action : {"A*B", "openProgram[x]", "Write[x]", "openIE[x]"}) {
+    testing::RecordingPlatform fake;
+    fake.quit_requested = true;
+    EXPECT_EQ(run(action, fake), Transcript{}) << action;
+  }
+}
+
+TEST(Quitting, DuringTheNoProgramMessagePastesNothing) {
   testing::RecordingPlatform fake;
-  fake.quit_requested = true;
-  EXPECT_EQ(run("A*B", fake), Transcript{});
+  fake.program_starts = false;
+  fake.during_message = [&] { fake.quit_requested = true; };
+  EXPECT_EQ(run("openProgram[write.exe]", fake),
+            (Transcript{"start write.exe", "message 提示 这个路径下没有对应的程序！"}));
 }
 
 }  // namespace

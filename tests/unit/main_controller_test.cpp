@@ -62,6 +62,17 @@ TEST(StartUp, RunsItsStepsInOrder) {
   EXPECT_EQ(w.recognizer.listener, &w.controller);
 }
 
+// A request to quit while the advice box is open (a logout, say) ends the
+// start-up there: no page opens and no engine loads.
+TEST(StartUp, AQuitDuringTheAdviceStartsNothingMore) {
+  Window w;
+  w.desktop.during_message = [&] { w.desktop.quit_requested = true; };
+  w.controller.start_up(true);
+  EXPECT_EQ(w.desktop.log, Log{std::string("message Information ") + text::kStartupAdvice});
+  w.controller.open_home_page();  // as the help window does once it is closed
+  EXPECT_EQ(w.desktop.log.size(), 1u);
+}
+
 TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
   const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kEngineDownloadAddress;
   for (const char* failing : {"context", "grammar", "interest"}) {
@@ -143,7 +154,7 @@ TEST(ChooseGame, TellsWhichPhrasesTheEngineCannotListenFor) {
   w.open("Windows");
   w.recognizer.unsupported = {"Abc"};
   w.choose("帝国时代2");
-  EXPECT_EQ(w.desktop.log.back(), prompt("语音识别引擎听不懂下面这些词汇，请改成汉字词汇：\r\nAbc"));
+  EXPECT_EQ(w.desktop.log.back(), prompt(text::kCannotListenFor + std::string("\r\nAbc")));
   EXPECT_TRUE(w.controller.state().grammar_loaded);
 }
 
@@ -278,6 +289,35 @@ TEST(TestMode, RefusalsAndPlatformFailuresLeaveEverythingAsItWas) {
   EXPECT_EQ(failing.view.test_caption, text::kTestCaptionIdle);
 }
 
+TEST(Microphone, AMissingDeviceIsNamedAndTheLevelIsShownOnlyWhileListening) {
+  const std::string device = "plughw:CARD=U0,DEV=0";
+  const std::string no_microphone = std::string(text::kNoMicrophoneBefore) + device + text::kNoMicrophoneAfter;
+  const struct {
+    void (MainController::*toggle)();
+    std::string missing_device;
+    std::set<std::string> failing;
+    std::string message;  // empty: listening
+  } cases[] = {
+      {&MainController::toggle_voice_commands, device, {"activate"}, no_microphone},
+      {&MainController::toggle_test_mode, device, {"activate"}, no_microphone},
+      {&MainController::toggle_voice_commands, "", {"activate"}, text::kActivationFailed},
+      {&MainController::toggle_voice_commands, "", {}, ""},
+      {&MainController::toggle_test_mode, "", {}, ""},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.open("Windows");
+    w.recognizer.failing = c.failing;
+    w.recognizer.missing_device = c.missing_device;
+    w.recognizer.level = 0.5f;
+    (w.controller.*c.toggle)();
+    const bool listening = c.message.empty();
+    EXPECT_EQ(w.desktop.log.back(), listening ? "speech activate" : app_message(c.message));
+    EXPECT_EQ(w.view.listening, listening) << c.message;
+    EXPECT_EQ(w.controller.capture_level(), listening ? std::optional<float>(0.5f) : std::nullopt);
+  }
+}
+
 struct AddCase {
   const char* what;
   std::string phrase, action;
@@ -330,14 +370,50 @@ TEST(AddPhrase, WritesTheEntryListsItAndReloadsTheFile) {
             vocabulary(entry("3*MRBC", "三号部队过来") + entry("Ctrl+C", "城堡 ")) + "\r\n");
 }
 
+TEST(AddPhrase, WarnsOfPhrasesThatSoundAlikeAndAddsItAllTheSame) {
+  const std::string sounds_alike = text::kSoundsAlike;
+  const struct {
+    const char* what;
+    std::string phrase;
+    std::vector<std::string> alike;  // what the engine finds alike, among the listed phrases
+    Log messages;                    // after the reload
+    bool added;
+  } rows[] = {
+      {"nothing alike", "兵营", {}, {}, true},
+      {"one", "四号部队", {"三号部队"}, {prompt("“四号部队”和“三号部队”" + sounds_alike)}, true},
+      {"the first three named",
+       "五号部队",
+       {"一号部队", "二号部队", "三号部队", "城堡"},
+       {prompt("“五号部队”和“一号部队”、“二号部队”、“三号部队”等" + sounds_alike)},
+       true},
+      {"a duplicate is refused first", "城堡", {"城堡"}, {}, false},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.store.files["帝国时代2"] =
+        vocabulary(entry("1", "一号部队") + entry("2", "二号部队") + entry("3", "三号部队") + entry("V", "城堡"));
+    w.open("帝国时代2");
+    w.recognizer.alike = row.alike;
+    w.recognizer.alike.push_back(row.phrase);  // the new phrase itself is never among the others
+    w.view.phrase = row.phrase;
+    w.view.action = "A";
+    w.controller.add_phrase();
+    Log expected = row.added ? Log{"speech load", "speech deactivate"} : Log{prompt(text::kDuplicatePhrase)};
+    expected.insert(expected.end(), row.messages.begin(), row.messages.end());
+    EXPECT_EQ(w.desktop.log, expected) << row.what;
+    EXPECT_EQ(w.view.phrase_list.back() == row.phrase + "(A)", row.added) << row.what;
+  }
+}
+
 TEST(AddPhrase, ARefusedReloadKeepsTheEntryAndSaysSo) {
   Window w;
   w.open("Windows");
   w.recognizer.failing = {"load"};
+  w.recognizer.alike = {"关闭程序"};
   w.view.phrase = "   ";
   w.view.action = "A";
   w.controller.add_phrase();
-  EXPECT_EQ(w.desktop.log.back(), app_message(text::kInvalidAfterEdit));
+  EXPECT_EQ(w.desktop.log.back(), app_message(text::kInvalidAfterEdit));  // and no warning after it
   EXPECT_FALSE(w.controller.state().grammar_loaded);
   EXPECT_EQ(w.view.phrase_list.back(), "   (A)");
 }

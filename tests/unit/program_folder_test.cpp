@@ -35,13 +35,18 @@ TEST(ProgramFolder, ExecutableFolderWhenWritableElseTheDataFolder) {
   qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
   // A path below a regular file cannot be written, not even by root.
   touch(exe.filePath("file"));
-  const std::string got = resolve_program_folder("", exe.filePath("file/bin").toStdString());
+  const std::string unwritable = resolve_program_folder("", exe.filePath("file/bin").toStdString());
+  // The bin folder of an installation belongs to the package manager, even
+  // for root, who may write there.
+  ASSERT_TRUE(QDir(exe.path()).mkpath("usr/bin") && QDir(exe.path()).mkpath("usr/share/quillon"));
+  const std::string installed = resolve_program_folder("", exe.filePath("usr/bin").toStdString());
   if (saved.isNull()) {
     qunsetenv("XDG_DATA_HOME");
   } else {
     qputenv("XDG_DATA_HOME", saved);
   }
-  EXPECT_EQ(got, (data.path() + "/quillon").toStdString());
+  EXPECT_EQ(unwritable, (data.path() + "/quillon").toStdString());
+  EXPECT_EQ(installed, (data.path() + "/quillon").toStdString());
   EXPECT_TRUE(QDir(data.path() + "/quillon").exists());
 }
 

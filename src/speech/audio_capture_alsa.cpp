@@ -6,8 +6,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 
 #include "speech/audio_source.h"
+#include "speech/capture_devices.h"
 
 namespace quillon {
 namespace {
@@ -76,11 +78,27 @@ class AlsaSource : public AudioSource {
   std::atomic<bool> stopped_{false};
 };
 
+std::string hint_value(const void* hint, const char* id) {
+  const std::unique_ptr<char, decltype(&std::free)> value(snd_device_name_get_hint(hint, id), &std::free);
+  return value ? value.get() : "";
+}
+
 }  // namespace
 
-std::unique_ptr<AudioSource> open_capture_device(std::string& error) {
-  const char* env = std::getenv("QUILLON_ALSA_DEVICE");
-  const std::string device = env && *env ? env : "default";
+std::vector<CaptureDevice> list_capture_devices() {
+  std::vector<DeviceHint> hints;
+  void** found = nullptr;
+  if (snd_device_name_hint(-1, "pcm", &found) == 0) {
+    for (void** hint = found; *hint; ++hint) {
+      hints.push_back({hint_value(*hint, "NAME"), hint_value(*hint, "DESC"), hint_value(*hint, "IOID")});
+    }
+    snd_device_name_free_hint(found);
+  }
+  return capture_devices_from_hints(hints);
+}
+
+std::unique_ptr<AudioSource> open_capture_device(const std::string& name, std::string& error) {
+  const std::string device = name.empty() ? kDefaultCaptureDevice : name;
   snd_pcm_t* pcm = nullptr;
   int rc = snd_pcm_open(&pcm, device.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
   if (rc < 0) {

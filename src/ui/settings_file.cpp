@@ -1,0 +1,102 @@
+#include "ui/settings_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "vocabulary/atomic_file.h"
+
+namespace quillon {
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+// An unquoted value with commas reads as a list (ALSA names such as
+// "plughw:CARD=PCH,DEV=0" have them): it is one value.
+std::string value_text(const QVariant& value) {
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(',').toStdString();
+  return value.toString().toStdString();
+}
+
+// Qt's reader takes nearly anything as settings; bytes that are not text mean
+// the file was damaged.
+bool is_text(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8(bytes);
+  return !utf8.hasError() && std::none_of(text.begin(), text.end(), [](QChar c) {
+    return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+  });
+}
+
+// Qt writes the format; the bytes then replace the file in one step.
+std::optional<QByteArray> ini_bytes(const SettingValues& values) {
+  const QTemporaryDir scratch;
+  if (!scratch.isValid()) return std::nullopt;
+  const QString draft = scratch.filePath("settings.ini");
+  {
+    QSettings ini(draft, QSettings::IniFormat);
+    for (const auto& [key, value] : values) ini.setValue(q(key), q(value));
+    ini.sync();
+    if (ini.status() != QSettings::NoError) return std::nullopt;
+  }
+  QFile file(draft);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return file.readAll();
+}
+
+std::string joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+  return text;
+}
+
+}  // namespace
+
+std::string settings_file_path() {
+  // GenericConfigLocation honours $XDG_CONFIG_HOME and falls back to ~/.config.
+  return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/quillon/quillon.ini")
+      .toStdString();
+}
+
+SettingsFileRead read_settings_file(const std::string& path) {
+  const QFileInfo info(q(path));
+  if (!info.exists()) return {};
+  if (!info.isFile()) return {{}, "is not a file"};
+  QFile file(q(path));
+  if (!file.open(QIODevice::ReadOnly)) return {{}, "cannot be read"};
+  if (!is_text(file.readAll())) return {{}, "is damaged"};
+  QSettings ini(q(path), QSettings::IniFormat);
+  if (ini.status() == QSettings::AccessError) return {{}, "cannot be read"};
+  if (ini.status() == QSettings::FormatError) return {{}, "is damaged"};
+  SettingsFileRead read;
+  for (const QString& key : ini.allKeys()) read.values[key.toStdString()] = value_text(ini.value(key));
+  return read;
+}
+
+std::optional<std::string> write_settings_file(const std::string& path, const SettingValues& values) {
+  const std::optional<QByteArray> bytes = ini_bytes(values);
+  if (!bytes) return "the settings could not be composed";
+  if (!QDir().mkpath(QFileInfo(q(path)).absolutePath())) return "its folder cannot be made";
+  return replace_file(path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+}
+
+SettingsKeeper load_settings(const std::string& path, const SettingValues& command_line) {
+  const SettingsFileRead file = read_settings_file(path);
+  SettingsKeeper settings(
+      {file.values, settings_from_environment([](const char* name) { return std::getenv(name); }), command_line},
+      [path](const SettingValues& values) { return write_settings_file(path, values); });
+  std::vector<std::string> said;
+  if (!file.problem.empty()) said.push_back("the file " + path + " " + file.problem + "; using the defaults");
+  if (!settings.problems().empty()) said.push_back("not valid, not used: " + joined(settings.problems()));
+  if (!said.empty()) std::fprintf(stderr, "quillon: settings: %s\n", joined(said).c_str());
+  return settings;
+}
+
+}  // namespace quillon
