@@ -223,9 +223,9 @@ int main(int argc, char** argv) {
     const char* name;
     bool commands;
   };
-  const std::vector<Set> list = {{"commands", true},   {"commands-sound", true}, {"commands-quiet", true},
-                                 {"sentences", anywhere}, {"talk", false},      {"talk-sound", false},
-                                 {"sounds", false},    {"noise", false}};
+  const std::vector<Set> list = {{"commands", true},      {"commands-sound", true}, {"commands-quiet", true},
+                                 {"sentences", anywhere}, {"talk", false},          {"talk-sound", false},
+                                 {"sounds", false},       {"noise", false}};
   std::printf("| set | half | right | wrong | missed | false per 10 min | latency median / p90 / max ms |\n");
   std::printf("|---|---|---|---|---|---|---|\n");
   for (const auto& set : list) {

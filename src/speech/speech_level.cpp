@@ -40,12 +40,10 @@ void SpeechLevel::begin_utterance(double lookback) {
   peak_db_ = -100;
   frames_since_loud_ = 0;
   const auto frames = std::min(recent_loud_.size(), static_cast<std::size_t>(lookback * 100));
-  loud_frames_ = static_cast<std::size_t>(std::count(recent_loud_.end() - static_cast<std::ptrdiff_t>(frames),
-                                                     recent_loud_.end(), true));
+  loud_frames_ = static_cast<std::size_t>(
+      std::count(recent_loud_.end() - static_cast<std::ptrdiff_t>(frames), recent_loud_.end(), true));
 }
 
-double SpeechLevel::quiet_for() const {
-  return static_cast<double>(frames_since_loud_ * kFrame + in_frame_) / 16000.0;
-}
+double SpeechLevel::quiet_for() const { return static_cast<double>(frames_since_loud_ * kFrame + in_frame_) / 16000.0; }
 
 }  // namespace quillon

@@ -28,13 +28,9 @@ namespace quillon {
 
 inline constexpr const char* kRuntimeVersion = "1.13.8";
 
-// How a command is told from talk. `alone`: an utterance acts only when it
-// holds vocabulary phrases and little else, checked by a free recogniser
-// reading the whole utterance. `anywhere`: the spotter acts on a phrase
-// wherever it hears it in running speech.
-enum class MatchMode { alone, anywhere };
-
 struct SpotterSettings {
+  // `alone`: a free recogniser reads the whole utterance to check the
+  // spotter's hits; `anywhere`: the spotter acts on its own.
   MatchMode mode = MatchMode::alone;
   // Strictness of the spotter: a keyword fires when its tokens' mean
   // probability exceeds the threshold; the score boosts keyword paths. In
@@ -60,8 +56,9 @@ struct SpotterSettings {
   int lanes = 2;           // readings of each utterance in `alone` mode
 };
 
-// Defaults, changed by QUILLON_KWS_THRESHOLD and QUILLON_KWS_SCORE.
-SpotterSettings spotter_settings_from_environment();
+// Defaults for `mode`, with the spotter's strictness in that mode changed by
+// QUILLON_KWS_THRESHOLD and QUILLON_KWS_SCORE.
+SpotterSettings spotter_settings_from_environment(MatchMode mode);
 
 // Empty when the loaded runtime library is the one our declarations match.
 std::string runtime_version_problem();
@@ -147,8 +144,7 @@ class SpotterCore {
   Tokens recognised_tokens(const Lane& lane) const;
 
   // `alone` mode: one utterance at a time, decided once it has ended.
-  void alone_step(bool vad_speech, const float* samples, std::size_t n, double now,
-                  std::vector<SpotterDecision>& out);
+  void alone_step(bool vad_speech, const float* samples, std::size_t n, double now, std::vector<SpotterDecision>& out);
   void begin_utterance(double now, bool vad_rising);
   void decode_utterance();
   void continue_utterance();
@@ -172,8 +168,8 @@ class SpotterCore {
   std::size_t consumed_ = 0;
   SpeechLevel level_;
   std::vector<float> recent_;  // the last moments of input, for the start of speech
-  float gain_ = 1.0f;         // for the decoders, chosen per utterance
-  float input_peak_ = 0;      // recent loudest sample, slowly forgotten
+  float gain_ = 1.0f;          // for the decoders, chosen per utterance
+  float input_peak_ = 0;       // recent loudest sample, slowly forgotten
   bool vad_speech_before_ = false;
   State state_ = State::idle;
 
@@ -190,6 +186,8 @@ class SpotterCore {
   bool segment_hit_ = false;
   bool flushed_ = false;
   std::size_t pending_ = SIZE_MAX;  // a heard phrase that a longer one may still extend
+  std::size_t delivered_ = SIZE_MAX;
+  double delivered_at_ = 0;
 };
 
 }  // namespace quillon

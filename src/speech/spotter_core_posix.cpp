@@ -15,20 +15,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kEncoder = "encoder-epoch-12-avg-2-chunk-16-left-64.int8.onnx";
-constexpr const char* kDecoder = "decoder-epoch-12-avg-2-chunk-16-left-64.onnx";
-constexpr const char* kJoiner = "joiner-epoch-12-avg-2-chunk-16-left-64.int8.onnx";
 constexpr int kRate = 16000;
 constexpr double kRecent = 1.5;        // seconds of input kept for the start of speech
 constexpr double kVadOnsetLag = 0.25;  // the detector reports speech about this long after it began
 constexpr double kLoud = 0.03;         // a level this recently loud means speech is going on
 constexpr double kShortestSpeech = 0.12;
-constexpr double kLead = 0.2;          // zeros before an utterance
-constexpr double kLaneShift = 0.16;    // half the decoders' window
-constexpr double kTail = 0.45;         // zeros that push the last speech through the decoders
+constexpr double kEchoWindow = 1.0;          // a shorter phrase reported this soon after a longer one is part of it
+constexpr double kLead = 0.2;                // zeros before an utterance
+constexpr double kLaneShift = 0.16;          // half the decoders' window
+constexpr double kTail = 0.45;               // zeros that push the last speech through the decoders
 constexpr std::size_t kLongest = 8 * kRate;  // no command lasts longer (samples); longer speech is talk
-constexpr float kPeakDecay = 0.995f;   // per piece of 32 ms: the input's peak halves in about 4 s
-constexpr float kLevelTarget = 0.5f;   // the loudest sample of quiet speech is raised towards this
+constexpr float kPeakDecay = 0.995f;         // per piece of 32 ms: the input's peak halves in about 4 s
+constexpr float kLevelTarget = 0.5f;         // the loudest sample of quiet speech is raised towards this
 
 // The spotter refuses an empty keyword list and adds every stream's keywords to
 // its own, so it gets one that no one says and whose hits are ignored.
@@ -50,10 +48,15 @@ float env_float(const char* name, float fallback) {
 
 }  // namespace
 
-SpotterSettings spotter_settings_from_environment() {
+SpotterSettings spotter_settings_from_environment(MatchMode mode) {
   SpotterSettings s;
-  s.keywords_threshold = std::clamp(env_float("QUILLON_KWS_THRESHOLD", s.keywords_threshold), 0.01f, 0.99f);
-  s.keywords_score = std::clamp(env_float("QUILLON_KWS_SCORE", s.keywords_score), 0.1f, 10.0f);
+  s.mode = mode;
+  // The spotter's strictness in the mode in use.
+  float& threshold = mode == MatchMode::alone ? s.keywords_threshold : s.anywhere_threshold;
+  float& score = mode == MatchMode::alone ? s.keywords_score : s.anywhere_score;
+  threshold = std::clamp(env_float("QUILLON_KWS_THRESHOLD", threshold), 0.01f, 0.99f);
+  score = std::clamp(env_float("QUILLON_KWS_SCORE", score), 0.1f, 10.0f);
+  s.anywhere_one_syllable_threshold = std::max(s.anywhere_one_syllable_threshold, s.anywhere_threshold);
   return s;
 }
 
@@ -71,8 +74,8 @@ std::unique_ptr<SpotterModel> SpotterModel::load(const ModelPaths& paths, const 
   m->paths_ = paths;
   m->settings_ = settings;
   m->tokens_ = TokenSet::parse(read_file(paths.kws_dir + "/tokens.txt"));
-  const std::string encoder = paths.kws_dir + "/" + kEncoder, decoder = paths.kws_dir + "/" + kDecoder,
-                    joiner = paths.kws_dir + "/" + kJoiner, tokens = paths.kws_dir + "/tokens.txt";
+  const std::string encoder = paths.kws_dir + "/" + kKwsEncoderFile, decoder = paths.kws_dir + "/" + kKwsDecoderFile,
+                    joiner = paths.kws_dir + "/" + kKwsJoinerFile, tokens = paths.kws_dir + "/tokens.txt";
   SherpaOnnxOnlineModelConfig model;
   std::memset(&model, 0, sizeof model);
   model.transducer = {encoder.c_str(), decoder.c_str(), joiner.c_str()};
@@ -195,8 +198,8 @@ std::string SpotterCore::keyword_for(const UtteranceMatcher& matcher, std::size_
   std::string text = keyword_line(line, std::to_string(phrase));
   if (settings().mode == MatchMode::alone) return text;  // the spotter's own strictness
   // On its own the spotter must be strict, and stricter still with short phrases.
-  const float threshold = matcher.syllable_count(phrase) <= 1 ? settings().anywhere_one_syllable_threshold
-                                                              : settings().anywhere_threshold;
+  const float threshold =
+      matcher.syllable_count(phrase) <= 1 ? settings().anywhere_one_syllable_threshold : settings().anywhere_threshold;
   char options[48];
   std::snprintf(options, sizeof options, " :%.2f #%.2f @", settings().anywhere_score, threshold);
   return text.replace(text.rfind(" @"), 2, options);
@@ -236,7 +239,7 @@ void SpotterCore::reset() {
   last_speech_end_ = -1e9;
   last_was_command_ = false;
   segment_hit_ = flushed_ = false;
-  pending_ = SIZE_MAX;
+  pending_ = delivered_ = SIZE_MAX;
 }
 
 void SpotterCore::feed(const float* samples, std::size_t n) {
@@ -456,6 +459,8 @@ void SpotterCore::anywhere_step(bool vad_speech, const float* samples, std::size
 }
 
 void SpotterCore::on_hit(std::size_t p, double now, std::vector<SpotterDecision>& out) {
+  // The streams report a phrase and a longer one it begins in either order.
+  if (delivered_ != SIZE_MAX && now - delivered_at_ < kEchoWindow && begins(p, delivered_)) return;
   if (pending_ != SIZE_MAX) {
     const bool extends = begins(pending_, p);
     if (extends) {
@@ -483,6 +488,8 @@ bool SpotterCore::begins(std::size_t shorter, std::size_t longer) const {
 
 void SpotterCore::deliver(std::size_t phrase, double now, std::vector<SpotterDecision>& out) {
   segment_hit_ = true;
+  delivered_ = phrase;
+  delivered_at_ = now;
   out.push_back({true, matcher_.phrase(phrase).text, now, now - level_.quiet_for(), {}});
 }
 

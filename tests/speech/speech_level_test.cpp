@@ -21,9 +21,9 @@ void feed(SpeechLevel& level, const std::vector<float>& s) { level.accept(s.data
 TEST(SpeechLevel, QuietAfterSpeechIsMeasuredFromItsLastLoudFrame) {
   const struct {
     const char* name;
-    double noise;      // amplitude of the background
-    double tail;       // amplitude after the word
-    bool tail_quiet;   // does the tail count as the end of speech?
+    double noise;     // amplitude of the background
+    double tail;      // amplitude after the word
+    bool tail_quiet;  // does the tail count as the end of speech?
   } rows[] = {
       {"silence after", 0.0, 0.0, true},
       {"room noise after", 0.001, 0.001, true},

@@ -55,15 +55,15 @@ TEST_F(UtteranceMatch, ACommandActsOnlyWhenTheUtteranceHoldsLittleElse) {
     const char* expected;
   } rows[] = {
       {"ch éng b ǎo", {"城堡"}, "城堡"},
-      {"ch èng b ǎo", {"城堡"}, "城堡"},               // a misheard tone
-      {"ch éng", {"城堡"}, "城堡"},                     // half heard, but spotted
-      {"ēn ch éng b ǎo", {"城堡"}, "城堡"},             // a filler before
-      {"ch éng b ǎo a", {"城堡"}, "城堡"},              // and after
-      {"w ǒ ch éng b ǎo", {"城堡"}, ""},               // the phrase inside longer talk
+      {"ch èng b ǎo", {"城堡"}, "城堡"},     // a misheard tone
+      {"ch éng", {"城堡"}, "城堡"},          // half heard, but spotted
+      {"ēn ch éng b ǎo", {"城堡"}, "城堡"},  // a filler before
+      {"ch éng b ǎo a", {"城堡"}, "城堡"},   // and after
+      {"w ǒ ch éng b ǎo", {"城堡"}, ""},     // the phrase inside longer talk
       {"ch éng b ǎo z ài n ǎ l ǐ", {"城堡"}, ""},
-      {"ch éng b ǎo", {}, "城堡"},                      // the reading alone is exact enough
+      {"ch éng b ǎo", {}, "城堡"},  // the reading alone is exact enough
       {"ch éng b ào", {}, "城堡"},
-      {"", {"城堡"}, ""},                               // the recogniser heard nothing
+      {"", {"城堡"}, ""},  // the recogniser heard nothing
       {"ēn", {"城堡"}, ""},
   };
   for (const auto& row : rows) EXPECT_EQ(match(row.heard, row.spotted), row.expected) << row.heard;
