@@ -16,10 +16,21 @@ bool read_capture_device(Settings& settings, const std::string& text) {
 
 std::string write_capture_device(const Settings& settings) { return settings.capture_device; }
 
+bool read_match(Settings& settings, const std::string& text) {
+  if (text != "alone" && text != "anywhere") return false;
+  settings.match = text;
+  return true;
+}
+
+std::string write_match(const Settings& settings) { return settings.match; }
+
 // Adding a setting is one field of Settings and one row here.
 const SettingField kFields[] = {
     {kCaptureDeviceKey, "QUILLON_ALSA_DEVICE", "capture-device", "DEVICE",
      "The microphone (ALSA capture device) to listen with.", read_capture_device, write_capture_device},
+    {kMatchKey, "QUILLON_MATCH", "match", "alone|anywhere",
+     "A command acts only when said on its own (alone), or wherever it is heard in running speech (anywhere).",
+     read_match, write_match},
 };
 
 // Applies the values of one layer; returns the keys it set.

@@ -20,6 +20,9 @@ namespace quillon {
 struct Settings {
   // The ALSA capture device to listen with; "default" is the desktop's choice.
   std::string capture_device = "default";
+  // A command acts only when said on its own ("alone"), or wherever it is
+  // heard in running speech ("anywhere").
+  std::string match = "alone";
 };
 
 // Settings as text by key ("audio/capture_device" → "hw:1"): what the file
@@ -40,6 +43,7 @@ struct SettingField {
 std::span<const SettingField> setting_fields();
 
 inline constexpr const char* kCaptureDeviceKey = "audio/capture_device";
+inline constexpr const char* kMatchKey = "speech/match";
 
 // The settings' environment variables that are set and not empty, by key.
 SettingValues settings_from_environment(const std::function<const char*(const char*)>& getenv);

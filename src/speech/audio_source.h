@@ -15,7 +15,8 @@
 
 namespace quillon {
 
-inline constexpr std::size_t kChunkSamples = 1600;  // 0.1 s at 16 kHz
+// 32 ms at 16 kHz: a command's end is noticed no later than one chunk after it.
+inline constexpr std::size_t kChunkSamples = 512;
 
 class AudioSource {
  public:

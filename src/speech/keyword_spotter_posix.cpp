@@ -26,7 +26,7 @@ class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision
     // the model loads, ready for the first vocabulary.
     readings_ = std::async(std::launch::async, [] { PinyinReadings::system(); });
     std::string error;
-    model_ = SpotterModel::load(paths_, spotter_settings_from_environment(), error);
+    model_ = SpotterModel::load(paths_, spotter_settings_from_environment(options().match), error);
     if (!model_) return SpeechStatus::failure(error);
     core_ = std::make_unique<SpotterCore>(*model_);
     if (!core_->ok()) {

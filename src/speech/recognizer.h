@@ -69,7 +69,7 @@ class Recognizer {
   // choice of microphone ignore it.
   virtual void set_capture_device(const std::string& device) { (void)device; }
   // How loud the sound arriving now is, 0 (silence) to 1 (full scale), over
-  // the latest tenth of a second; nothing while the rules are inactive or when
+  // the latest chunk of audio (a few hundredths of a second); nothing while the rules are inactive or when
   // this engine hears no sound itself. Never waits; any thread may ask.
   virtual std::optional<float> capture_level() const { return std::nullopt; }
   // The phrases of `others` that this engine may mistake for `phrase` (or it
@@ -88,11 +88,17 @@ class Recognizer {
 // deliver their events.
 using PostToGui = std::function<void(std::function<void()>)>;
 
+// How a command is told from talk. `alone`: an utterance acts only when it
+// holds vocabulary phrases and little else. `anywhere`: a phrase acts wherever
+// it is heard in running speech.
+enum class MatchMode { alone, anywhere };
+
 struct EngineOptions {
   std::string program_folder;
   std::string model_dir;   // empty: search the usual places
   std::string audio_file;  // empty: the capture device
   std::string capture_device = "default";
+  MatchMode match = MatchMode::alone;
   bool exit_after_audio = false;
   PostToGui post_to_gui;
 };

@@ -11,6 +11,7 @@
 extern "C" {
 
 struct SherpaOnnxKeywordSpotter;
+struct SherpaOnnxOnlineRecognizer;
 struct SherpaOnnxOnlineStream;
 struct SherpaOnnxVoiceActivityDetector;
 
@@ -64,6 +65,47 @@ struct SherpaOnnxKeywordSpotterConfig {
   int32_t keywords_buf_size;
 };
 
+struct SherpaOnnxOnlineCtcFstDecoderConfig {
+  const char* graph;
+  int32_t max_active;
+};
+
+struct SherpaOnnxHomophoneReplacerConfig {
+  const char* dict_dir;
+  const char* lexicon;
+  const char* rule_fsts;
+};
+
+struct SherpaOnnxOnlineRecognizerConfig {
+  SherpaOnnxFeatureConfig feat_config;
+  SherpaOnnxOnlineModelConfig model_config;
+  const char* decoding_method;
+  int32_t max_active_paths;
+  int32_t enable_endpoint;
+  float rule1_min_trailing_silence;
+  float rule2_min_trailing_silence;
+  float rule3_min_utterance_length;
+  const char* hotwords_file;
+  float hotwords_score;
+  SherpaOnnxOnlineCtcFstDecoderConfig ctc_fst_decoder_config;
+  const char* rule_fsts;
+  const char* rule_fars;
+  float blank_penalty;
+  const char* hotwords_buf;
+  int32_t hotwords_buf_size;
+  SherpaOnnxHomophoneReplacerConfig hr;
+};
+
+// Note the field order differs from the keyword result's.
+struct SherpaOnnxOnlineRecognizerResult {
+  const char* text;
+  const char* tokens;
+  const char* const* tokens_arr;
+  float* timestamps;
+  int32_t count;
+  const char* json;
+};
+
 struct SherpaOnnxKeywordResult {
   const char* keyword;
   const char* tokens;
@@ -112,6 +154,17 @@ void SherpaOnnxResetKeywordStream(const SherpaOnnxKeywordSpotter* spotter, const
 const SherpaOnnxKeywordResult* SherpaOnnxGetKeywordResult(const SherpaOnnxKeywordSpotter* spotter,
                                                           const SherpaOnnxOnlineStream* stream);
 void SherpaOnnxDestroyKeywordResult(const SherpaOnnxKeywordResult* result);
+
+const SherpaOnnxOnlineRecognizer* SherpaOnnxCreateOnlineRecognizer(const SherpaOnnxOnlineRecognizerConfig* config);
+void SherpaOnnxDestroyOnlineRecognizer(const SherpaOnnxOnlineRecognizer* recognizer);
+const SherpaOnnxOnlineStream* SherpaOnnxCreateOnlineStream(const SherpaOnnxOnlineRecognizer* recognizer);
+int32_t SherpaOnnxIsOnlineStreamReady(const SherpaOnnxOnlineRecognizer* recognizer,
+                                      const SherpaOnnxOnlineStream* stream);
+void SherpaOnnxDecodeOnlineStream(const SherpaOnnxOnlineRecognizer* recognizer, const SherpaOnnxOnlineStream* stream);
+const SherpaOnnxOnlineRecognizerResult* SherpaOnnxGetOnlineStreamResult(const SherpaOnnxOnlineRecognizer* recognizer,
+                                                                        const SherpaOnnxOnlineStream* stream);
+void SherpaOnnxDestroyOnlineRecognizerResult(const SherpaOnnxOnlineRecognizerResult* result);
+void SherpaOnnxOnlineStreamReset(const SherpaOnnxOnlineRecognizer* recognizer, const SherpaOnnxOnlineStream* stream);
 
 void SherpaOnnxOnlineStreamAcceptWaveform(const SherpaOnnxOnlineStream* stream, int32_t sample_rate,
                                           const float* samples, int32_t n);

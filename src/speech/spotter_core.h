@@ -1,8 +1,8 @@
 #pragma once
 
-// The keyword spotter without threads or audio devices: the loaded model, and
-// a core that takes 16 kHz samples and returns its decisions (a phrase heard,
-// or speech in which no phrase was heard), stamped with audio time. The engine
+// The Mandarin engine without threads or audio devices: the loaded model, and
+// a core that takes 16 kHz samples and returns its decisions (a command heard,
+// or speech in which no command was heard), stamped with audio time. The engine
 // runs it on its audio thread; tests and the benchmark feed it files directly.
 
 #include <cstddef>
@@ -16,8 +16,11 @@
 #include "speech/model_files.h"
 #include "speech/pinyin_keywords.h"
 #include "speech/recognizer.h"
+#include "speech/speech_level.h"
+#include "speech/utterance_match.h"
 
 struct SherpaOnnxKeywordSpotter;
+struct SherpaOnnxOnlineRecognizer;
 struct SherpaOnnxOnlineStream;
 struct SherpaOnnxVoiceActivityDetector;
 
@@ -25,25 +28,43 @@ namespace quillon {
 
 inline constexpr const char* kRuntimeVersion = "1.13.8";
 
-// Strictness: a keyword fires when its tokens' mean probability exceeds the
-// threshold; the score boosts keyword paths in the search. Higher threshold and
-// lower score mean fewer false hits and more misses.
 struct SpotterSettings {
-  float keywords_score = 1.0f;
-  float keywords_threshold = 0.25f;
+  // `alone`: a free recogniser reads the whole utterance to check the
+  // spotter's hits; `anywhere`: the spotter acts on its own.
+  MatchMode mode = MatchMode::alone;
+  // Strictness of the spotter: a keyword fires when its tokens' mean
+  // probability exceeds the threshold; the score boosts keyword paths. In
+  // `alone` mode the recogniser checks every hit, so the spotter may be lenient.
+  float keywords_score = 1.5f;
+  float keywords_threshold = 0.1f;
+  float anywhere_score = 1.0f;
+  float anywhere_threshold = 0.25f;
+  // One-syllable phrases are heard inside talk far more often than longer ones.
+  float anywhere_one_syllable_threshold = 0.4f;
   float vad_threshold = 0.5f;
-  float min_silence = 0.25f;  // seconds of silence that end a speech segment
-  // Audio time after a segment ends before deciding it: the spotter reports a
-  // keyword a little after the VAD sees the silence.
-  float decide_delay = 0.15f;
+  float min_silence = 0.25f;  // seconds of silence that end a voice-activity segment
+  float preroll = 0.4f;       // audio decoded from before the detected start of speech
+  // Quiet after the last loud frame before a command acts, by the phrase's
+  // syllables (one, two, more); short words need more proof that talk does not go on.
+  float quiet_one = 0.25f;
+  float quiet_two = 0.1f;
+  float quiet_more = 0.09f;
+  // Speech resuming within this continues the utterance; an utterance that
+  // starts this soon after talk (not a command) is part of that talk.
+  float talk_gap = 0.4f;
+  float max_gain = 10.0f;  // quiet speech is raised, up to this factor
+  int lanes = 2;           // readings of each utterance in `alone` mode
 };
 
-// Defaults, changed by QUILLON_KWS_THRESHOLD and QUILLON_KWS_SCORE.
-SpotterSettings spotter_settings_from_environment();
+// Defaults for `mode`, with the spotter's strictness in that mode changed by
+// QUILLON_KWS_THRESHOLD and QUILLON_KWS_SCORE.
+SpotterSettings spotter_settings_from_environment(MatchMode mode);
 
 // Empty when the loaded runtime library is the one our declarations match.
 std::string runtime_version_problem();
 
+// The model files loaded twice: as a keyword spotter and as a free
+// recogniser of the model's tokens. Both are shared by every core.
 class SpotterModel {
  public:
   static std::unique_ptr<SpotterModel> load(const ModelPaths& paths, const SpotterSettings& settings,
@@ -53,6 +74,7 @@ class SpotterModel {
   SpotterModel& operator=(const SpotterModel&) = delete;
 
   const SherpaOnnxKeywordSpotter* spotter() const { return spotter_; }
+  const SherpaOnnxOnlineRecognizer* recognizer() const { return recognizer_; }
   const TokenSet& tokens() const { return tokens_; }
   const ModelPaths& paths() const { return paths_; }
   const SpotterSettings& settings() const { return settings_; }
@@ -60,16 +82,18 @@ class SpotterModel {
  private:
   SpotterModel() = default;
   const SherpaOnnxKeywordSpotter* spotter_ = nullptr;
+  const SherpaOnnxOnlineRecognizer* recognizer_ = nullptr;
   TokenSet tokens_;
   ModelPaths paths_;
   SpotterSettings settings_;
 };
 
 struct SpotterDecision {
-  bool recognised = false;  // false: speech in which no phrase was heard
+  bool recognised = false;  // false: speech in which no command was heard
   std::string text;
   double decided_at = 0;  // seconds of audio consumed when the decision was made
-  double speech_end = 0;  // where the heard phrase's last token began (or the segment ended)
+  double speech_end = 0;  // where the utterance's speech ended, as far as the core could tell
+  std::string heard;      // the recogniser's tokens for the utterance (`alone` mode), for the log
 };
 
 class SpotterCore {
@@ -95,46 +119,75 @@ class SpotterCore {
   double audio_time() const { return static_cast<double>(consumed_) / 16000.0; }
 
  private:
-  struct Phrase {
-    std::string text;
-    std::size_t length = 0;               // tokens of the usual reading
-    bool is_prefix = false;               // the beginning of a longer phrase of the vocabulary
-    std::vector<std::size_t> extensions;  // phrases that begin with this one
-  };
-  struct Stream {
-    const SherpaOnnxOnlineStream* handle = nullptr;
-    double origin = 0;  // audio time of the stream's time zero (its last reset)
-  };
+  enum class State { idle, speaking, ending };
 
+  const SpotterSettings& settings() const { return model_.settings(); }
+  std::string keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const;
+  void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
+  void remember(const float* samples, std::size_t n);
+
+  // Decoding streams: the spotter's (one per layer of phrases that begin one
+  // another) and, in `alone` mode, the recogniser's. Input is raised by gain_.
+  // One reading of the input. The decoders take it in fixed windows, and where
+  // speech falls in them changes what they hear: `alone` mode reads each
+  // utterance in two lanes, the second shifted by half a window.
+  struct Lane {
+    std::vector<const SherpaOnnxOnlineStream*> spotters;
+    const SherpaOnnxOnlineStream* recognizer = nullptr;
+    std::vector<std::size_t> hits;  // phrases its spotter reported, in order
+  };
   void destroy_streams();
   void make_streams();
-  void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
-  void feed_streams(const float* samples, std::size_t n, double now, std::vector<SpotterDecision>& out);
-  void on_hit(std::size_t phrase, double at, double end, std::vector<SpotterDecision>& out);
-  void decide(double now, std::vector<SpotterDecision>& out);
-  void deliver(std::size_t phrase, double now, double end, std::vector<SpotterDecision>& out);
+  void feed(const float* samples, std::size_t n);
+  void feed_lane(Lane& lane, const float* samples, std::size_t n);
+  void flush_streams();
+  Tokens recognised_tokens(const Lane& lane) const;
+
+  // `alone` mode: one utterance at a time, decided once it has ended.
+  void alone_step(bool vad_speech, const float* samples, std::size_t n, double now, std::vector<SpotterDecision>& out);
+  void begin_utterance(double now, bool vad_rising);
+  void decode_utterance();
+  void continue_utterance();
+  void end_utterance(double now, bool vad_speech);
+  double quiet_needed() const;
+  void decide_utterance(double now, std::vector<SpotterDecision>& out);
+
+  // `anywhere` mode: phrases as the spotter hears them.
+  void anywhere_step(bool vad_speech, const float* samples, std::size_t n, double now,
+                     std::vector<SpotterDecision>& out);
+  void on_hit(std::size_t phrase, double now, std::vector<SpotterDecision>& out);
+  bool begins(std::size_t shorter, std::size_t longer) const;
+  void deliver(std::size_t phrase, double now, std::vector<SpotterDecision>& out);
+  void end_segment(double now, std::vector<SpotterDecision>& out);
 
   SpotterModel& model_;
   const SherpaOnnxVoiceActivityDetector* vad_ = nullptr;
-  std::vector<Phrase> phrases_;
-  std::vector<std::string> stream_keywords_;  // one keyword text per stream
-  std::vector<Stream> streams_;
+  UtteranceMatcher matcher_;
+  std::vector<std::string> stream_keywords_;  // one keyword text per spotter stream
+  std::vector<Lane> lanes_;
   std::size_t consumed_ = 0;
-  // The spotter only decodes around speech: silence costs just the VAD. The
-  // last moments of audio are kept so that decoding can start before the VAD
-  // noticed the speech.
-  std::vector<float> preroll_;
-  bool decoding_ = false;
-  double last_speech_ = -1e9;
+  SpeechLevel level_;
+  std::vector<float> recent_;  // the last moments of input, for the start of speech
+  float gain_ = 1.0f;          // for the decoders, chosen per utterance
+  float input_peak_ = 0;       // recent loudest sample, slowly forgotten
+  bool vad_speech_before_ = false;
+  State state_ = State::idle;
 
-  // The current speech segment.
-  bool in_speech_ = false;
-  bool segment_open_ = false;
+  // `alone` mode: the current utterance.
+  std::vector<float> utterance_;  // its audio from just before its start
+  Tokens heard_;
+  std::vector<std::size_t> matched_;
+  double speech_end_ = 0;      // where its speech went quiet
+  bool follows_talk_ = false;  // began soon after speech that was no command
+  double last_speech_end_ = -1e9;
+  bool last_was_command_ = false;
+
+  // `anywhere` mode: the current stretch of speech.
   bool segment_hit_ = false;
-  double segment_end_ = 0;
-  double decide_at_ = std::numeric_limits<double>::infinity();
+  bool flushed_ = false;
   std::size_t pending_ = SIZE_MAX;  // a heard phrase that a longer one may still extend
-  double pending_end_ = 0;
+  std::size_t delivered_ = SIZE_MAX;
+  double delivered_at_ = 0;
 };
 
 }  // namespace quillon

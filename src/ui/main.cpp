@@ -165,6 +165,7 @@ int run_window(QApplication& app, const Options& o) {
   SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
   EngineOptions engine_options = engine_options_for(o);
   engine_options.capture_device = settings.current().capture_device;
+  engine_options.match = settings.current().match == "anywhere" ? MatchMode::anywhere : MatchMode::alone;
   std::string log;
   std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
   std::fprintf(stderr, "quillon: %s\n", log.c_str());

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -22,79 +24,168 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using Phrases = std::vector<std::string>;
+using Samples = std::vector<float>;
+
 class SpotterOnRecordings : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    alone_ = load(spotter_settings_from_environment(MatchMode::alone)).release();
+    anywhere_ = load(spotter_settings_from_environment(MatchMode::anywhere)).release();
+  }
+  static void TearDownTestSuite() {
+    delete alone_;
+    delete anywhere_;
+    alone_ = anywhere_ = nullptr;
+  }
+
+  static std::unique_ptr<SpotterModel> load(const SpotterSettings& settings) {
     EngineOptions options;
     options.model_dir = testing::models_folder();
     ModelPaths paths;
-    std::string why;
-    ASSERT_TRUE(find_models(options, paths, why)) << why;
-    std::string error;
-    model_ = SpotterModel::load(paths, SpotterSettings{}, error).release();
-    ASSERT_NE(model_, nullptr) << error;
-  }
-  void SetUp() override { QUILLON_SKIP_WITHOUT_RECORDINGS(); }
-  static void TearDownTestSuite() {
-    delete model_;
-    model_ = nullptr;
+    std::string why, error;
+    EXPECT_TRUE(find_models(options, paths, why)) << why;
+    auto model = SpotterModel::load(paths, settings, error);
+    EXPECT_NE(model, nullptr) << error;
+    return model;
   }
 
-  // Phrases heard in recording `n` ("?" for speech with no phrase).
-  static std::vector<std::string> hear(const std::vector<std::string>& vocabulary, int n,
-                                       SpotterModel* model = nullptr) {
-    SpotterCore core(model ? *model : *model_);
+  static Samples wav(const std::string& path) {
+    const auto audio = read_wav_16k_mono(path);
+    EXPECT_TRUE(audio.ok) << audio.error;
+    return audio.samples;
+  }
+  static Samples recording(int n) { return wav(testing::test_wav(n)); }
+  // A word said alone, with the quiet around it.
+  static Samples word(const std::string& file) { return wav(testing::command_recordings_folder() + "/" + file); }
+  static Samples silence(double seconds) { return Samples(static_cast<std::size_t>(seconds * 16000), 0.0f); }
+  static Samples joined(std::initializer_list<Samples> parts) {
+    Samples all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  }
+  // Without the quiet before (or after) the speech.
+  static Samples trimmed(Samples s, bool front) {
+    const auto loud = [](float x) { return std::fabs(x) > 0.02f; };
+    if (front) {
+      const auto first = std::find_if(s.begin(), s.end(), loud);
+      s.erase(s.begin(), first - std::min<std::ptrdiff_t>(first - s.begin(), 800));
+    } else {
+      const auto last = std::find_if(s.rbegin(), s.rend(), loud);
+      s.erase(s.end() - (last - s.rbegin()) + std::min<std::ptrdiff_t>(last - s.rbegin(), 800), s.end());
+    }
+    return s;
+  }
+
+  // What the core decided ("?" for speech with no command).
+  static Phrases hear(SpotterModel& model, const Phrases& vocabulary, const Samples& samples) {
+    SpotterCore core(model);
     std::vector<std::string> unsupported;
     EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
-    const auto wav = read_wav_16k_mono(testing::test_wav(n));
-    EXPECT_TRUE(wav.ok) << wav.error;
     std::vector<SpotterDecision> out;
     // Uneven pieces, as a capture device may deliver them.
-    for (std::size_t at = 0, piece = 700; at < wav.samples.size(); at += piece, piece = piece == 700 ? 2900 : 700) {
-      core.accept(wav.samples.data() + at, std::min(piece, wav.samples.size() - at), out);
+    for (std::size_t at = 0, piece = 700; at < samples.size(); at += piece, piece = piece == 700 ? 2900 : 700) {
+      core.accept(samples.data() + at, std::min(piece, samples.size() - at), out);
     }
     core.finish(out);
-    std::vector<std::string> heard;
+    Phrases heard;
     for (const auto& d : out) heard.push_back(d.recognised ? d.text : "?");
     return heard;
   }
 
-  static std::vector<std::string> recognised(const std::vector<std::string>& heard) {
-    std::vector<std::string> r;
+  static Phrases recognised(const Phrases& heard) {
+    Phrases r;
     for (const auto& h : heard)
       if (h != "?") r.push_back(h);
     return r;
   }
 
-  static SpotterModel* model_;
+  static SpotterModel* alone_;
+  static SpotterModel* anywhere_;
 };
 
-SpotterModel* SpotterOnRecordings::model_ = nullptr;
+SpotterModel* SpotterOnRecordings::alone_ = nullptr;
+SpotterModel* SpotterOnRecordings::anywhere_ = nullptr;
 
-using Phrases = std::vector<std::string>;
+// The words of the command recordings, among game phrases.
+const Phrases kWords = {"语音", "中国", "北京", "背景", "上海", "商行",     "数字",     "语言",
+                        "识别", "复旦", "饭店", "城堡", "兵营", "三号部队", "全体撤退", "加"};
+// Phrases said inside the talk of the model's own recordings.
+const Phrases kSaidInTalk = {"文森特卡索", "周望军", "朱丽楠", "蒋友伯", "女儿",   "法国",     "见面会",  "落实",
+                             "三号部队",   "兵营",   "城堡",   "攻击",   "上一张", "地图右移", "全体撤退"};
 
-TEST_F(SpotterOnRecordings, FindsTheSaidKeywordsAndNothingElse) {
-  const Phrases vocabulary = {"文森特卡索", "周望军", "朱丽楠", "蒋友伯", "女儿",   "法国",     "见面会",  "落实",
-                              "三号部队",   "兵营",   "城堡",   "攻击",   "上一张", "地图右移", "全体撤退"};
+TEST_F(SpotterOnRecordings, ACommandSaidAloneActsAndTheRightOne) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
   const struct {
-    int wav;
-    Phrases expected;
+    const char* file;
+    const char* said;
   } rows[] = {
-      {3, {"文森特卡索", "法国"}},
-      {4, {"蒋友伯", "女儿"}},
-      {5, {"周望军", "落实"}},
-      {6, {"朱丽楠", "见面会"}},
+      {"dsp20__s01__2.wav", "语音"}, {"dsp20__s03__2.wav", "中国"}, {"dsp20__s03__5.wav", "上海"},
+      {"dsp20__s03__6.wav", "商行"}, {"dsp20__s05__6.wav", "数字"}, {"dsp20__s04__1.wav", "饭店"},
   };
-  for (const auto& row : rows) EXPECT_EQ(recognised(hear(vocabulary, row.wav)), row.expected) << row.wav << ".wav";
+  for (const auto& row : rows) {
+    EXPECT_EQ(recognised(hear(*alone_, kWords, word(row.file))), Phrases{row.said}) << row.file;
+  }
 }
 
-TEST_F(SpotterOnRecordings, SpeechWithoutAPhraseIsAFalseRecognition) {
-  const auto heard = hear({"兵营", "城堡"}, 4);
-  ASSERT_FALSE(heard.empty());
-  for (const auto& h : heard) EXPECT_EQ(h, "?");
+TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const Samples two = joined({word("dsp20__s03__5.wav"), word("dsp20__s03__2.wav")});
+  EXPECT_EQ(hear(*alone_, kWords, two), (Phrases{"上海", "中国"}));
+}
+
+TEST_F(SpotterOnRecordings, QuietSpeechIsRaisedFirst) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  Samples quiet = word("dsp20__s03__5.wav");
+  for (float& x : quiet) x *= 0.03f;  // peaks near -30 dB of full scale
+  EXPECT_EQ(hear(*alone_, kWords, quiet), Phrases{"上海"});
+}
+
+TEST_F(SpotterOnRecordings, PhrasesInsideTalkActOnlyWhenAskedTo) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
+  const struct {
+    int wav;
+    Phrases said;
+    bool inside;  // every phrase runs on into more talk (a name before a pause counts as said alone)
+  } rows[] = {
+      {3, {"文森特卡索", "法国"}, false},
+      {4, {"蒋友伯", "女儿"}, false},
+      {5, {"周望军", "落实"}, true},
+      {6, {"朱丽楠", "见面会"}, true},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(recognised(hear(*anywhere_, kSaidInTalk, recording(row.wav))), row.said) << row.wav << ".wav";
+    if (!row.inside) continue;
+    const Phrases alone = hear(*alone_, kSaidInTalk, recording(row.wav));
+    EXPECT_EQ(recognised(alone), Phrases{}) << row.wav << ".wav";
+    EXPECT_FALSE(alone.empty()) << "talk is a false recognition";
+  }
+}
+
+TEST_F(SpotterOnRecordings, ACommandHardOnTheHeelsOfTalkIsPartOfIt) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const Samples talk = trimmed(recording(4), false), command = trimmed(word("dsp20__s03__5.wav"), true);
+  EXPECT_EQ(recognised(hear(*alone_, kWords, joined({talk, silence(0.1), command}))), Phrases{});
+  EXPECT_EQ(recognised(hear(*alone_, kWords, joined({talk, silence(1.0), command}))), Phrases{"上海"});
+}
+
+TEST_F(SpotterOnRecordings, SoundThatIsNotSpeechNeverActs) {
+  Samples noise(16000 * 6);
+  unsigned seed = 1;
+  for (std::size_t i = 0; i < noise.size(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const double hum = 0.2 * std::sin(2 * 3.14159265 * 110 * double(i) / 16000);
+    const double hiss = 0.1 * (double(seed >> 16 & 0x7FFF) / 16384.0 - 1.0);
+    const bool click = i % 8000 < 40;
+    noise[i] = static_cast<float>(hum + hiss + (click ? 0.8 : 0.0));
+  }
+  EXPECT_EQ(recognised(hear(*alone_, kWords, noise)), Phrases{});
+  EXPECT_EQ(recognised(hear(*anywhere_, kWords, noise)), Phrases{});
 }
 
 TEST_F(SpotterOnRecordings, APhraseThatBeginsALongerOneWaitsForIt) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
   const struct {
     Phrases vocabulary;
     int wav;
@@ -109,24 +200,24 @@ TEST_F(SpotterOnRecordings, APhraseThatBeginsALongerOneWaitsForIt) {
       {{"见面", "朱丽楠"}, 6, {"朱丽楠", "见面"}},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(recognised(hear(row.vocabulary, row.wav)), row.expected) << row.vocabulary.front();
+    EXPECT_EQ(recognised(hear(*anywhere_, row.vocabulary, recording(row.wav))), row.expected) << row.vocabulary.front();
   }
 }
 
 TEST_F(SpotterOnRecordings, StrictnessComesFromTheEnvironment) {
+  QUILLON_SKIP_WITHOUT_RECORDINGS();
   setenv("QUILLON_KWS_THRESHOLD", "0.95", 1);
-  const SpotterSettings strict = spotter_settings_from_environment();
+  const SpotterSettings strict = spotter_settings_from_environment(MatchMode::anywhere);
   unsetenv("QUILLON_KWS_THRESHOLD");
-  EXPECT_FLOAT_EQ(strict.keywords_threshold, 0.95f);
-  std::string error;
-  auto model = SpotterModel::load(model_->paths(), strict, error);
-  ASSERT_NE(model, nullptr) << error;
-  EXPECT_EQ(recognised(hear({"蒋友伯", "女儿"}, 4)), (Phrases{"蒋友伯", "女儿"}));
-  EXPECT_EQ(recognised(hear({"蒋友伯", "女儿"}, 4, model.get())), Phrases{});
+  EXPECT_FLOAT_EQ(strict.anywhere_threshold, 0.95f);
+  auto model = load(strict);
+  ASSERT_NE(model, nullptr);
+  EXPECT_EQ(recognised(hear(*anywhere_, {"蒋友伯", "女儿"}, recording(4))), (Phrases{"蒋友伯", "女儿"}));
+  EXPECT_EQ(recognised(hear(*model, {"蒋友伯", "女儿"}, recording(4))), Phrases{});
 }
 
 TEST_F(SpotterOnRecordings, UnsupportedPhrasesAreReportedAndTheRestLoads) {
-  SpotterCore core(*model_);
+  SpotterCore core(*alone_);
   std::vector<std::string> unsupported;
   ASSERT_TRUE(core.set_phrases({"女儿", "按☆", "あい", "女儿"}, unsupported).ok);
   EXPECT_EQ(unsupported, (Phrases{"按☆", "あい"}));
@@ -145,6 +236,7 @@ TEST(KeywordSpotterEngine, HearsAWavFileInRealTimeThroughTheInterface) {
   EngineOptions options;
   options.model_dir = testing::models_folder();
   options.audio_file = testing::test_wav(6);
+  options.match = MatchMode::anywhere;  // the phrases are said inside talk
   options.exit_after_audio = true;
   options.post_to_gui = gui.poster();
   ASSERT_TRUE(keyword_spotter_available(options));
@@ -182,6 +274,7 @@ TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
   EngineOptions options;
   options.model_dir = testing::models_folder();
   options.audio_file = testing::test_wav(6);
+  options.match = MatchMode::anywhere;
   options.exit_after_audio = true;
   options.post_to_gui = gui.poster();
   std::string log;

@@ -32,10 +32,29 @@ TEST(Settings, TheCommandLineWinsOverTheEnvironmentOverTheFileOverTheDefault) {
     EXPECT_EQ(r.problems.size(), c.problems) << c.what;
   }
   const auto only_device = [](const char* name) -> const char* {
-    return std::string_view(name) == "QUILLON_ALSA_DEVICE" ? "pulse" : "other";
+    return std::string_view(name) == "QUILLON_ALSA_DEVICE" ? "pulse" : nullptr;
   };
   EXPECT_EQ(settings_from_environment(only_device), (SettingValues{{k, "pulse"}}));
   EXPECT_TRUE(settings_from_environment([](const char*) { return ""; }).empty()) << "empty is unset";
+}
+
+TEST(Settings, TheMatchModeIsAloneOrAnywhere) {
+  const struct {
+    SettingSources sources;
+    const char* effective;
+    std::size_t problems;
+  } cases[] = {
+      {{}, "alone", 0},
+      {{{{kMatchKey, "anywhere"}}, {}, {}}, "anywhere", 0},
+      {{{{kMatchKey, "anywhere"}}, {}, {{kMatchKey, "alone"}}}, "alone", 0},
+      {{{{kMatchKey, "sometimes"}}, {}, {}}, "alone", 1},
+      {{{}, {{kMatchKey, "Anywhere"}}, {}}, "alone", 1},
+  };
+  for (const auto& c : cases) {
+    const ResolvedSettings r = resolve_settings(c.sources);
+    EXPECT_EQ(r.effective.match, c.effective);
+    EXPECT_EQ(r.problems.size(), c.problems);
+  }
 }
 
 TEST(SettingsKeeper, AChangeIsWrittenWithUnknownKeysAndUsedUnlessOverridden) {
@@ -50,7 +69,10 @@ TEST(SettingsKeeper, AChangeIsWrittenWithUnknownKeysAndUsedUnlessOverridden) {
                             });
     EXPECT_EQ(settings.fixed(kCaptureDeviceKey), overridden);
     EXPECT_EQ(settings.change([](Settings& s) { s.capture_device = "hw:1"; }), "disk full");
-    EXPECT_EQ(written, (std::vector<SettingValues>{{{"later/key", "x"}, {kCaptureDeviceKey, "hw:1"}}}));
+    SettingValues expected = settings_to_values(Settings{});
+    expected[kCaptureDeviceKey] = "hw:1";
+    expected["later/key"] = "x";
+    EXPECT_EQ(written, std::vector<SettingValues>{expected});
     EXPECT_EQ(settings.current().capture_device, overridden ? "pulse" : "hw:1") << "used even when not written";
     EXPECT_EQ(settings.saved().capture_device, "hw:1");
   }

@@ -1,0 +1,208 @@
+// How long after a command's speech ends its first key is requested, through
+// the whole path a spoken command takes: recordings played in real time as a
+// microphone would deliver them, the Mandarin engine on its audio thread, the
+// event queue of the window's thread, the dispatcher and the executor (whose
+// input adapter here only notes the time). Also the processor time the engine
+// takes while listening to silence.
+//
+//   latency_eval SETS_DIR [tune|held] [anywhere]
+
+#include <time.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "commands/dispatcher.h"
+#include "speech/recognizer.h"
+#include "speech/wav_reader.h"
+#include "support/engine_harness.h"
+#include "support/recording_platform.h"
+
+using namespace quillon;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Where speech ends, by level: the last 10 ms frame above both 30 dB under
+// the loudest frame and 10 dB over the quiet floor of the clip.
+double speech_end(const std::vector<float>& s) {
+  std::vector<double> db;
+  for (std::size_t at = 0; at + 160 <= s.size(); at += 160) {
+    double sum = 0;
+    for (std::size_t i = at; i < at + 160; ++i) sum += double(s[i]) * s[i];
+    db.push_back(10 * std::log10(sum / 160 + 1e-10));
+  }
+  std::vector<double> sorted = db;
+  std::sort(sorted.begin(), sorted.end());
+  if (sorted.empty()) return 0;
+  const double threshold = std::max(sorted.back() - 30, sorted[sorted.size() / 10] + 10);
+  for (std::size_t k = db.size(); k-- > 0;)
+    if (db[k] > threshold) return double(k + 1) / 100;
+  return 0;
+}
+
+void write_wav(const fs::path& path, const std::vector<float>& samples) {
+  std::string b = "RIFF";
+  const auto put = [&](uint32_t v, int n) {
+    for (int k = 0; k < n; ++k) b += static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  put(static_cast<uint32_t>(36 + samples.size() * 2), 4);
+  b += "WAVEfmt ";
+  put(16, 4), put(1, 2), put(1, 2), put(16000, 4), put(32000, 4), put(2, 2), put(16, 2);
+  b += "data";
+  put(static_cast<uint32_t>(samples.size() * 2), 4);
+  for (const float x : samples) put(static_cast<uint32_t>(static_cast<int16_t>(std::lround(x * 32767.0f))), 2);
+  std::ofstream(path, std::ios::binary) << b;
+}
+
+struct Said {
+  std::string word;
+  double end = 0;  // audio time where its speech ends
+  double key = -1;  // audio time of the first key requested for it
+  std::string heard;
+};
+
+// Notes the time of every key press; the rest of the platform is the recording fake.
+class TimedInput : public testing::RecordingPlatform {
+ public:
+  std::function<void()> on_key;
+  void key_down(std::uint8_t vk) override {
+    if (on_key) on_key();
+    RecordingPlatform::key_down(vk);
+  }
+};
+
+struct Listener : RecognitionListener, FeedbackTarget {
+  Dispatcher* dispatcher = nullptr;
+  std::string last;
+  bool finished = false;
+  void on_recognition(const std::string& text) override {
+    last = text;
+    dispatcher->on_recognition(text);
+  }
+  void on_false_recognition() override {}
+  void on_audio_finished() override { finished = true; }
+  void show_heard(const std::string&) override {}
+};
+
+double percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: latency_eval SETS_DIR [tune|held] [anywhere]\n");
+    return 1;
+  }
+  const fs::path sets = argv[1];
+  const std::string half = argc > 2 ? argv[2] : "held";
+  const bool anywhere = argc > 3 && std::string(argv[3]) == "anywhere";
+  const fs::path dir = sets / "commands" / half;
+
+  // The recordings one after another, with the quiet a player leaves between commands.
+  std::vector<float> audio(16000, 0.0f);
+  std::vector<Said> said;
+  std::vector<std::string> words;
+  std::ifstream list(dir / "words.tsv");
+  for (std::string file, word; list >> file >> word;) {
+    const WavAudio clip = read_wav_16k_mono((dir / file).string());
+    if (!clip.ok) continue;
+    said.push_back({word, static_cast<double>(audio.size()) / 16000.0 + speech_end(clip.samples), -1, {}});
+    audio.insert(audio.end(), clip.samples.begin(), clip.samples.end());
+    audio.insert(audio.end(), 16000, 0.0f);
+    if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+  }
+  const fs::path tmp = fs::temp_directory_path() / ("quillon-latency-" + std::to_string(getpid()));
+  fs::create_directories(tmp);
+  write_wav(tmp / "commands.wav", audio);
+  const double quiet_seconds = 10;
+  write_wav(tmp / "quiet.wav", std::vector<float>(static_cast<std::size_t>(quiet_seconds * 16000), 0.0f));
+
+  testing::GuiQueue gui;
+  EngineOptions options;
+  options.audio_file = (tmp / "commands.wav").string();
+  options.exit_after_audio = true;
+  options.match = anywhere ? MatchMode::anywhere : MatchMode::alone;
+  options.post_to_gui = gui.poster();
+  std::string log;
+  auto engine = make_recognizer("sherpa", options, log);
+  if (!engine || !engine->create_context().ok || !engine->init_grammar().ok ||
+      !engine->add_event_interest(SpeechEvent::Recognition).ok) {
+    std::fprintf(stderr, "%s\n", log.c_str());
+    return 1;
+  }
+  const std::string vocabulary = testing::write_vocabulary(tmp / "game.xml", words);
+  std::ifstream in(vocabulary);
+  const std::string vocab_text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!engine->load_grammar(vocabulary).status.ok) return 1;
+
+  TimedInput input;
+  Executor executor(input.platform());
+  const bool test_mode = false;
+  Listener listener;
+  Dispatcher dispatcher(vocab_text, test_mode, executor, listener);
+  listener.dispatcher = &dispatcher;
+  engine->set_listener(&listener);
+
+  Clock::time_point start;
+  int wrong = 0;
+  input.on_key = [&] {
+    const double at = std::chrono::duration<double>(Clock::now() - start).count();
+    // The command whose speech ended last before this key.
+    Said* s = nullptr;
+    for (auto& candidate : said)
+      if (candidate.end <= at) s = &candidate;
+    if (!s || s->key >= 0) return;
+    s->key = at;
+    s->heard = listener.last;
+    if (s->heard != s->word) ++wrong;
+  };
+  start = Clock::now();
+  if (!engine->set_rules_active(true).ok) return 1;
+  gui.run_until([&] { return listener.finished; }, std::chrono::seconds(static_cast<long>(audio.size() / 16000 + 30)));
+  engine->set_rules_active(false);
+
+  // The same engine listening to silence, as it does most of the time.
+  options.audio_file = (tmp / "quiet.wav").string();
+  auto quiet_engine = make_recognizer("sherpa", options, log);
+  quiet_engine->create_context();
+  quiet_engine->init_grammar();
+  quiet_engine->load_grammar(vocabulary);
+  Listener quiet_listener;
+  quiet_engine->set_listener(&quiet_listener);
+  const double cpu_before = cpu_seconds();
+  quiet_engine->set_rules_active(true);
+  gui.run_until([&] { return quiet_listener.finished; }, std::chrono::seconds(static_cast<long>(quiet_seconds + 30)));
+  const double cpu_quiet = cpu_seconds() - cpu_before;
+  fs::remove_all(tmp);
+
+  std::vector<double> latency;
+  int heard = 0;
+  for (const auto& s : said) {
+    if (s.key < 0) continue;
+    ++heard;
+    if (s.heard == s.word) latency.push_back(s.key - s.end);
+  }
+  std::printf("%s mode, %s half: %d of %zu commands acted on (%d wrong)\n", anywhere ? "anywhere" : "alone",
+              half.c_str(), heard, said.size(), wrong);
+  std::printf("end of speech -> first key: median %.0f ms, 90th percentile %.0f ms, max %.0f ms\n",
+              1000 * percentile(latency, 0.5), 1000 * percentile(latency, 0.9), 1000 * percentile(latency, 1.0));
+  std::printf("processor time listening to silence: %.2f %% of one core\n", 100 * cpu_quiet / quiet_seconds);
+  return 0;
+}

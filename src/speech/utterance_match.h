@@ -1,0 +1,57 @@
+#pragma once
+
+// Decides whether one utterance was a command: the free recogniser's reading
+// of the whole utterance is compared with the phrases the keyword spotter
+// heard in it. A command acts only when the utterance holds the phrase (or
+// several phrases in a row) and little else; the same phrase inside longer
+// talk is not a command. Pure logic on the model's tokens (tone-marked pinyin
+// initials and finals), no audio.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+using Tokens = std::vector<std::string>;
+
+// The model's tokens paired into syllables: an initial takes the final after
+// it; a final with no initial, or a Latin letter, is a syllable of its own.
+std::vector<Tokens> token_syllables(const Tokens& tokens);
+
+// "ǎng" → "ang", "ǜ" → "ü": tones are often misheard, so matching ignores them.
+std::string toneless(const std::string& token);
+
+std::size_t token_edit_distance(const Tokens& a, const Tokens& b);
+
+struct MatchPhrase {
+  std::string text;
+  std::vector<Tokens> readings;  // the usual reading first
+};
+
+class UtteranceMatcher {
+ public:
+  void set_phrases(std::vector<MatchPhrase> phrases);
+  std::size_t size() const { return phrases_.size(); }
+  const MatchPhrase& phrase(std::size_t index) const { return phrases_[index]; }
+  std::size_t syllable_count(std::size_t index) const { return syllables_[index]; }
+  // Phrases that a longer phrase of the vocabulary begins with (by reading).
+  bool begins_longer_phrase(std::size_t index) const { return begins_longer_[index]; }
+
+  // The phrases the utterance consists of, in order, or none.
+  // `heard`: the recogniser's tokens for the whole utterance; `spotted`: the
+  // indices of the phrases the spotter reported in it, in time order.
+  std::vector<std::size_t> match(const Tokens& heard, const std::vector<std::size_t>& spotted) const;
+
+ private:
+  std::size_t distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const;
+  std::size_t toned_distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const;
+  std::vector<std::size_t> nearest_phrase(const Tokens& heard) const;
+
+  std::vector<MatchPhrase> phrases_;
+  std::vector<std::vector<Tokens>> toneless_;  // per phrase, per reading
+  std::vector<std::size_t> syllables_;
+  std::vector<bool> begins_longer_;
+};
+
+}  // namespace quillon
