@@ -69,7 +69,7 @@ void write_wav(const fs::path& path, const std::vector<float>& samples) {
 
 struct Said {
   std::string word;
-  double end = 0;  // audio time where its speech ends
+  double end = 0;   // audio time where its speech ends
   double key = -1;  // audio time of the first key requested for it
   std::string heard;
 };

@@ -202,6 +202,7 @@ bool SphinxCore::start_utterance() {
 void SphinxCore::reset() {
   if (utterance_open_) ps_end_utt(decoder_);
   utterance_open_ = false;
+  pcm_.clear();
   start_utterance();
 }
 
@@ -255,20 +256,19 @@ void SphinxCore::end_utterance(std::vector<SphinxDecision>* out) {
 
 void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxDecision>& out) {
   if (!utterance_open_ && !start_utterance()) return;
-  pcm_.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     noise_state_ = noise_state_ * 1664525u + 1013904223u;
     const float floor = settings_.noise_floor * (static_cast<float>(noise_state_ >> 8) / 16777216.0f - 0.5f);
-    pcm_[i] = static_cast<short>(std::lround(std::clamp(samples[i] + floor, -1.0f, 1.0f) * 32767.0f));
+    pcm_.push_back(static_cast<short>(std::lround(std::clamp(samples[i] + floor, -1.0f, 1.0f) * 32767.0f)));
   }
-  // Pieces of 10 ms, so that an utterance ends at the frame where the silence
-  // became long enough, not at the end of the chunk.
+  // Whole frames of 10 ms, however the input is cut: an utterance ends at the
+  // frame where the silence became long enough, and every energy is a frame's.
   constexpr std::size_t kFrame = 160;
-  for (std::size_t at = 0; at < n; at += kFrame) {
-    const std::size_t piece = std::min(kFrame, n - at);
-    ps_process_raw(decoder_, pcm_.data() + at, piece, FALSE, FALSE);
-    remember_energy(pcm_.data() + at, piece);
-    consumed_ += piece;
+  std::size_t at = 0;
+  for (; at + kFrame <= pcm_.size(); at += kFrame) {
+    ps_process_raw(decoder_, pcm_.data() + at, kFrame, FALSE, FALSE);
+    remember_energy(pcm_.data() + at, kFrame);
+    consumed_ += kFrame;
     const bool speech = ps_get_in_speech(decoder_) != 0;
     if (speech) {
       in_speech_ = true;
@@ -276,6 +276,7 @@ void SphinxCore::accept(const float* samples, std::size_t n, std::vector<SphinxD
       end_utterance(&out);
     }
   }
+  pcm_.erase(pcm_.begin(), pcm_.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 void SphinxCore::remember_energy(const short* pcm, std::size_t n) {
@@ -291,6 +292,7 @@ void SphinxCore::finish(std::vector<SphinxDecision>& out) {
   const std::vector<float> silence(static_cast<std::size_t>(settings_.end_silence_frames + 10) * 160, 0.0f);
   accept(silence.data(), silence.size(), out);
   end_utterance(&out);
+  pcm_.clear();  // what follows starts on a frame of its own
 }
 
 }  // namespace quillon

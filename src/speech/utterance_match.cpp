@@ -116,8 +116,8 @@ std::size_t UtteranceMatcher::toned_distance_to(const Tokens& heard, const std::
 }
 
 std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard) const {
-  // Without the spotter's word, a short reading must be exact: one changed
-  // sound turns 除 into 不 or 乘 into 成.
+  // Without the spotter's word, one sound in four may differ: a one-syllable
+  // reading must be exact (one changed sound turns 除 into 不).
   const std::size_t allowed = heard.size() / 4;
   std::size_t best = std::numeric_limits<std::size_t>::max(), second = best, best_index = 0;
   for (std::size_t i = 0; i < phrases_.size(); ++i) {

@@ -89,7 +89,9 @@ TEST_F(UtteranceMatch, ShortReadingsMustBeExactWithoutTheSpotter) {
   EXPECT_EQ(match("b ù", {}), "");  // one sound away from 除: music or talk, not a command
   EXPECT_EQ(match("b ù", {"除"}), "除");
   EXPECT_EQ(match("g ōng j ì", {}), "攻击");  // a tone may be misheard
-  EXPECT_EQ(match("g ōng q ī", {}), "");
+  EXPECT_EQ(match("g ōng q ī", {}), "攻击");  // and one sound in four
+  EXPECT_EQ(match("g ōng q ì", {}), "攻击");
+  EXPECT_EQ(match("k ōng q ī", {}), "");
 }
 
 TEST_F(UtteranceMatch, SeveralPhrasesInARowActInOrder) {

@@ -128,13 +128,36 @@ TEST(QuillonEndToEnd, KeywordsSpokenInARecordingBecomeKeys) {
   QProcess run;
   run.start(quillon_binary(),
             {"--no-intro", "--program-folder", folder.path(), "--model-dir", QString::fromStdString(models), "--game",
-             "录音", "--listen", "--audio-file", QString::fromStdString(test_wav(6)), "--exit-after-audio"});
+             "录音", "--listen", "--match", "anywhere",  // the phrases are said inside talk
+             "--audio-file", QString::fromStdString(test_wav(6)), "--exit-after-audio"});
   ASSERT_TRUE(run.waitForStarted(5000));
   ASSERT_TRUE(run.waitForFinished(20000));
   const std::string log = run.readAllStandardError().toStdString();
   EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << log;
   EXPECT_EQ(run.exitCode(), 0) << log;
   EXPECT_EQ(without_motion(recorder.wait_for(4, 2s)), (Strings{"down a", "up a", "down b", "up b"})) << log;
+}
+
+TEST(QuillonEndToEnd, ACommandSaidAloneBecomesItsKeysAndNothingElseActs) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  park_pointer();
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  // The recording says 上海 on its own; 商行 sounds close, 中国 is not said.
+  write_game(folder.path(), "录音", {{"上海", "A"}, {"商行", "B"}, {"中国", "C"}});
+  RawEventRecorder recorder(test_display());
+  ASSERT_TRUE(recorder.ok());
+
+  QProcess run;
+  const std::string said = command_recordings_folder() + "/dsp20__s03__5.wav";
+  run.start(quillon_binary(),
+            {"--no-intro", "--program-folder", folder.path(), "--model-dir", QString::fromStdString(models_folder()),
+             "--game", "录音", "--listen", "--audio-file", QString::fromStdString(said), "--exit-after-audio"});
+  ASSERT_TRUE(run.waitForStarted(5000));
+  ASSERT_TRUE(run.waitForFinished(20000));
+  const std::string log = run.readAllStandardError().toStdString();
+  EXPECT_EQ(run.exitCode(), 0) << log;
+  EXPECT_EQ(without_motion(recorder.wait_for(2, 2s)), (Strings{"down a", "up a"})) << log;
 }
 
 // The real window, logic, program folder and desktop in this process; the
