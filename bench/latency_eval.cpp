@@ -69,8 +69,9 @@ void write_wav(const fs::path& path, const std::vector<float>& samples) {
 
 struct Said {
   std::string word;
-  double end = 0;   // audio time where its speech ends
-  double key = -1;  // audio time of the first key requested for it
+  double start = 0;  // audio time where its recording starts
+  double end = 0;    // audio time where its speech ends
+  double key = -1;   // audio time of the first key requested for it
   std::string heard;
 };
 
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
   for (std::string file, word; list >> file >> word;) {
     const WavAudio clip = read_wav_16k_mono((dir / file).string());
     if (!clip.ok) continue;
-    said.push_back({word, static_cast<double>(audio.size()) / 16000.0 + speech_end(clip.samples), -1, {}});
+    const double at = static_cast<double>(audio.size()) / 16000.0;
+    said.push_back({word, at, at + speech_end(clip.samples), -1, {}});
     audio.insert(audio.end(), clip.samples.begin(), clip.samples.end());
     audio.insert(audio.end(), 16000, 0.0f);
     if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
@@ -164,10 +166,10 @@ int main(int argc, char** argv) {
   int wrong = 0;
   input.on_key = [&] {
     const double at = std::chrono::duration<double>(Clock::now() - start).count();
-    // The command whose speech ended last before this key.
+    // The command whose recording began last before this key.
     Said* s = nullptr;
     for (auto& candidate : said)
-      if (candidate.end <= at) s = &candidate;
+      if (candidate.start <= at) s = &candidate;
     if (!s || s->key >= 0) return;
     s->key = at;
     s->heard = listener.last;
@@ -199,6 +201,8 @@ int main(int argc, char** argv) {
     ++heard;
     if (s.heard == s.word) latency.push_back(s.key - s.end);
   }
+  for (const auto& s : said)
+    if (s.heard != s.word) std::printf("  %s heard as %s\n", s.word.c_str(), s.key < 0 ? "nothing" : s.heard.c_str());
   std::printf("%s mode, %s half: %d of %zu commands acted on (%d wrong)\n", anywhere ? "anywhere" : "alone",
               half.c_str(), heard, said.size(), wrong);
   std::printf("end of speech -> first key: median %.0f ms, 90th percentile %.0f ms, max %.0f ms\n",

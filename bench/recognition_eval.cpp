@@ -6,8 +6,10 @@
 // words of the command recordings beside them. Each set has a half that was
 // tuned on and a half kept aside (bench/make_speech_sets.sh builds them).
 //
-//   recognition_eval SETS_DIR [anywhere] [name=value ...]
+//   recognition_eval SETS_DIR [anywhere] [shipped-only] [verbose] [only=SET,...] [name=value ...]
 //
+// Commands said inside talk ("sentences") report how often their word was
+// found: that is what `anywhere` is for, and what `alone` must not do.
 // name=value overrides a setting of the engine (see SpotterSettings), e.g.
 // quiet_two=0.12, to try a change without building.
 
@@ -126,7 +128,11 @@ std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& s
   return out;
 }
 
-void run_set(SpotterCore& core, const fs::path& dir, bool commands, Tally& t) {
+// Commands said alone; commands said inside talk (their word found, any
+// other phrase a false action); or audio with no command at all.
+enum class Kind { commands, inside, negatives };
+
+void run_set(SpotterCore& core, const fs::path& dir, Kind kind, Tally& t) {
   const auto words = read_words(dir);
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(dir))
@@ -141,9 +147,14 @@ void run_set(SpotterCore& core, const fs::path& dir, bool commands, Tally& t) {
     std::vector<const SpotterDecision*> acted;
     for (const auto& d : decisions)
       if (d.recognised) acted.push_back(&d);
-    if (!commands) {
-      t.fires += static_cast<int>(acted.size());
-      for (const auto* d : acted) t.notes.push_back(file.stem().string() + ":" + d->text + "[" + d->heard + "]");
+    if (kind != Kind::commands) {
+      for (const auto* d : acted) {
+        if (kind == Kind::inside && d->text == word) continue;
+        ++t.fires;
+        t.notes.push_back(file.stem().string() + ":" + d->text + "[" + d->heard + "]");
+      }
+      const bool found = std::any_of(acted.begin(), acted.end(), [&](const auto* d) { return d->text == word; });
+      if (kind == Kind::inside) ++(found ? t.right : t.missed);
       continue;
     }
     const bool any_wrong = std::any_of(acted.begin(), acted.end(), [&](const auto* d) { return d->text != word; });
@@ -218,26 +229,29 @@ int main(int argc, char** argv) {
               settings.mode == MatchMode::alone ? "alone" : "anywhere", vocabulary.size() - unsupported.size(),
               unsupported.size());
 
-  const bool anywhere = settings.mode == MatchMode::anywhere;
   struct Set {
     const char* name;
-    bool commands;
+    Kind kind;
   };
-  const std::vector<Set> list = {{"commands", true},      {"commands-sound", true}, {"commands-quiet", true},
-                                 {"sentences", anywhere}, {"talk", false},          {"talk-sound", false},
-                                 {"sounds", false},       {"noise", false}};
+  const std::vector<Set> list = {{"commands", Kind::commands},       {"commands-sound", Kind::commands},
+                                 {"commands-quiet", Kind::commands}, {"sentences", Kind::inside},
+                                 {"talk", Kind::negatives},          {"talk-sound", Kind::negatives},
+                                 {"sounds", Kind::negatives},        {"noise", Kind::negatives}};
   std::printf("| set | half | right | wrong | missed | false per 10 min | latency median / p90 / max ms |\n");
   std::printf("|---|---|---|---|---|---|---|\n");
   for (const auto& set : list) {
-    if (shipped_only && set.commands) continue;
+    if (shipped_only && set.kind == Kind::commands) continue;
     if (!only.empty() && only.find("," + std::string(set.name) + ",") == std::string::npos) continue;
     for (const char* half : {"tune", "held"}) {
       const fs::path dir = sets / set.name / half;
       if (!fs::is_directory(dir)) continue;
       Tally t;
-      run_set(core, dir, set.commands, t);
+      run_set(core, dir, set.kind, t);
       const int n = t.right + t.wrong + t.missed;
-      if (set.commands) {
+      if (set.kind == Kind::inside) {
+        std::printf("| %s | %s | found %.1f %% | | | others: %d in %.1f min = %.1f | |\n", set.name, half,
+                    100.0 * t.right / n, t.fires, t.seconds / 60, t.fires * 600.0 / t.seconds);
+      } else if (set.kind == Kind::commands) {
         std::printf("| %s | %s | %.1f %% | %.1f %% | %.1f %% | | %.0f / %.0f / %.0f |\n", set.name, half,
                     100.0 * t.right / n, 100.0 * t.wrong / n, 100.0 * t.missed / n, 1000 * percentile(t.latency, 0.5),
                     1000 * percentile(t.latency, 0.9), 1000 * percentile(t.latency, 1.0));
