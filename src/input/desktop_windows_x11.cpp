@@ -169,8 +169,8 @@ class Connection {
 class XcbFocusWatcher : public FocusWatcher {
  public:
   explicit XcbFocusWatcher(std::unique_ptr<Connection> connection) : x_(std::move(connection)) {
+    // Read even while stopped: events still on their way are drained, not left to pile up.
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(x_->get()), QSocketNotifier::Read);
-    notifier_->setEnabled(false);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { read_events(); });
   }
 
@@ -183,7 +183,6 @@ class XcbFocusWatcher : public FocusWatcher {
     x_->select(x_->root(), kRootEvents);
     // Windows made from now on are selected as their creation is reported.
     for (const xcb_window_t window : x_->children(x_->root())) x_->select(window, kTopLevelEvents);
-    notifier_->setEnabled(true);
     reported_ = false;
     check_focus();
     read_events();
@@ -192,7 +191,6 @@ class XcbFocusWatcher : public FocusWatcher {
 
   void stop() override {
     focused_ = nullptr;
-    notifier_->setEnabled(false);
     if (!x_->ok()) return;
     x_->select(x_->root(), 0);
     xcb_flush(x_->get());

@@ -15,6 +15,7 @@ constexpr int kIconSize = 64;
 TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {
   start_stop_ = menu_.addAction(text::kTrayStart, this, &TrayIcon::start_stop_requested);
   games_ = menu_.addMenu(text::kTrayGames);
+  game_group_ = new QActionGroup(games_);
   menu_.addAction(text::kTrayShowWindow, this, &TrayIcon::show_window_requested);
   menu_.addSeparator();
   menu_.addAction(text::kTrayQuit, this, &TrayIcon::quit_requested);
@@ -41,13 +42,12 @@ void TrayIcon::set_state(TrayState state) {
 
 void TrayIcon::set_games(const std::vector<std::string>& games, const std::string& current) {
   games_->clear();
-  auto* group = new QActionGroup(games_);
   for (const std::string& game : games) {
     const QString name = QString::fromStdString(game);
     QAction* action = games_->addAction(name, this, [this, name] { emit game_chosen(name); });
     action->setCheckable(true);
     action->setChecked(game == current);
-    group->addAction(action);
+    game_group_->addAction(action);
   }
 }
 

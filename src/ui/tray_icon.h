@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class QActionGroup;
+
 namespace quillon {
 
 enum class TrayState { idle, voice_commands, test_mode };
@@ -39,6 +41,7 @@ class TrayIcon : public QObject {
 
   QMenu menu_;
   QMenu* games_ = nullptr;
+  QActionGroup* game_group_ = nullptr;  // one game checked at a time
   QAction* start_stop_ = nullptr;
   QSystemTrayIcon* icon_ = nullptr;
 };
