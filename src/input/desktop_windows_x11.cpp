@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 #include "input/desktop_windows.h"

@@ -108,14 +108,5 @@ TEST(PushToTalk, ChangingTheModeForgetsAHeldKey) {
   EXPECT_EQ(talk.mode(), PushToTalkMode::toggle);
 }
 
-TEST(PushToTalk, ModesAreReadAndNamedBack) {
-  for (const char* name : {"off", "hold", "toggle"}) {
-    const auto mode = read_push_to_talk_mode(name);
-    ASSERT_TRUE(mode) << name;
-    EXPECT_STREQ(push_to_talk_mode_name(*mode), name);
-  }
-  for (const char* bad : {"", "Hold", "on", "push"}) EXPECT_FALSE(read_push_to_talk_mode(bad)) << bad;
-}
-
 }  // namespace
 }  // namespace quillon
