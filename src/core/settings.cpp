@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
+#include "commands/hotkey.h"
+
 namespace quillon {
 namespace {
+
+constexpr char kListSeparator = '\n';
 
 // A device name is passed to the sound system as it is; only text that
 // cannot be a name is refused.
@@ -24,13 +28,82 @@ bool read_match(Settings& settings, const std::string& text) {
 
 std::string write_match(const Settings& settings) { return settings.match; }
 
+// Empty: no hotkey.
+bool read_push_to_talk_key(Settings& settings, const std::string& text) {
+  if (!text.empty() && !read_hotkey(text)) return false;
+  settings.push_to_talk_key = text;
+  return true;
+}
+
+std::string write_push_to_talk_key(const Settings& settings) { return settings.push_to_talk_key; }
+
+bool read_push_to_talk_mode_text(Settings& settings, const std::string& text) {
+  const auto mode = read_push_to_talk_mode(text);
+  if (!mode) return false;
+  settings.push_to_talk_mode = *mode;
+  return true;
+}
+
+std::string write_push_to_talk_mode(const Settings& settings) {
+  return push_to_talk_mode_name(settings.push_to_talk_mode);
+}
+
+// One bad tie refuses the whole list, as any bad value is refused whole.
+bool read_ties(Settings& settings, const std::string& text) {
+  std::vector<WindowTie> ties;
+  for (const std::string& item : split_setting_list(text)) {
+    const auto tie = read_tie(item);
+    if (!tie) return false;
+    ties.push_back(*tie);
+  }
+  settings.ties = std::move(ties);
+  return true;
+}
+
+std::string write_ties(const Settings& settings) {
+  std::vector<std::string> items;
+  for (const WindowTie& tie : settings.ties) items.push_back(tie_text(tie));
+  return join_setting_list(items);
+}
+
+bool read_switch(bool& value, const std::string& text) {
+  if (text != "on" && text != "off") return false;
+  value = text == "on";
+  return true;
+}
+
+std::string switch_text(bool value) { return value ? "on" : "off"; }
+
+bool read_echo(Settings& settings, const std::string& text) { return read_switch(settings.echo, text); }
+std::string write_echo(const Settings& settings) { return switch_text(settings.echo); }
+bool read_close_to_tray(Settings& settings, const std::string& text) {
+  return read_switch(settings.close_to_tray, text);
+}
+std::string write_close_to_tray(const Settings& settings) { return switch_text(settings.close_to_tray); }
+
 // Adding a setting is one field of Settings and one row here.
 const SettingField kFields[] = {
     {kCaptureDeviceKey, "QUILLON_ALSA_DEVICE", "capture-device", "DEVICE",
-     "The microphone (ALSA capture device) to listen with.", read_capture_device, write_capture_device},
+     "The microphone (ALSA capture device) to listen with.", read_capture_device, write_capture_device, false},
     {kMatchKey, "QUILLON_MATCH", "match", "alone|anywhere",
      "A command acts only when said on its own (alone), or wherever it is heard in running speech (anywhere).",
-     read_match, write_match},
+     read_match, write_match, false},
+    {kPushToTalkKey, nullptr, "push-to-talk", "KEY",
+     "The push-to-talk key, named as in action strings (F9, CapsLock), or MB8/MB9 for the mouse's side buttons.",
+     read_push_to_talk_key, write_push_to_talk_key, false},
+    {kPushToTalkModeKey, nullptr, "push-to-talk-mode", "off|hold|toggle",
+     "Listen only while the push-to-talk key is held (hold), start and stop voice commands with it (toggle), or "
+     "not use it (off).",
+     read_push_to_talk_mode_text, write_push_to_talk_mode, false},
+    {kTiesKey, nullptr, "tie", "GAME=CLASS",
+     "Use GAME's vocabulary while a window of class CLASS (any case) has the focus; GAME=title:PART ties it to "
+     "windows whose title holds PART. May be given more than once.",
+     read_ties, write_ties, true},
+    {kEchoKey, nullptr, "echo", "on|off", "Show what was heard and done near a corner of the screen.", read_echo,
+     write_echo, false},
+    {kCloseToTrayKey, nullptr, "close-to-tray", "on|off",
+     "Closing the window keeps Quillon running in the tray (where the desktop has one).", read_close_to_tray,
+     write_close_to_tray, false},
 };
 
 // Applies the values of one layer; returns the keys it set.
@@ -52,6 +125,36 @@ std::vector<std::string> apply(const SettingValues& values, const char* layer, S
 }  // namespace
 
 std::span<const SettingField> setting_fields() { return kFields; }
+
+std::vector<std::string> split_setting_list(std::string_view text) {
+  std::vector<std::string> items;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(kListSeparator), text.size());
+    items.emplace_back(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return items;
+}
+
+std::string join_setting_list(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += kListSeparator;
+    text += items[i];
+  }
+  return text;
+}
+
+SettingValues settings_from_command_line(const std::function<std::vector<std::string>(const char* option)>& given) {
+  SettingValues values;
+  for (const SettingField& field : kFields) {
+    if (!field.option) continue;
+    const std::vector<std::string> texts = given(field.option);
+    if (texts.empty()) continue;
+    values[field.key] = field.list ? join_setting_list(texts) : texts.back();
+  }
+  return values;
+}
 
 SettingValues settings_from_environment(const std::function<const char*(const char*)>& getenv) {
   SettingValues values;

@@ -15,6 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/push_to_talk.h"
+#include "core/window_follower.h"
+
 namespace quillon {
 
 struct Settings {
@@ -23,11 +26,26 @@ struct Settings {
   // A command acts only when said on its own ("alone"), or wherever it is
   // heard in running speech ("anywhere").
   std::string match = "alone";
+  // The push-to-talk hotkey as action strings name keys ("F9", "MB8"); empty: none.
+  std::string push_to_talk_key;
+  PushToTalkMode push_to_talk_mode = PushToTalkMode::off;
+  // Games whose vocabulary is used while their window has the focus.
+  std::vector<WindowTie> ties;
+  // What was heard and done is shown for a moment near a corner of the screen.
+  bool echo = true;
+  // Closing the window leaves Quillon running in the tray, where there is one.
+  bool close_to_tray = false;
+
+  bool operator==(const Settings&) const = default;
 };
 
 // Settings as text by key ("audio/capture_device" → "hw:1"): what the file
-// holds, or what the environment or the command line give.
+// holds, or what the environment or the command line give. A list setting is
+// one text with an item a line (items never hold control characters).
 using SettingValues = std::map<std::string, std::string>;
+
+std::vector<std::string> split_setting_list(std::string_view text);
+std::string join_setting_list(const std::vector<std::string>& items);
 
 struct SettingField {
   const char* key;           // in the file: "group/name"
@@ -38,15 +56,27 @@ struct SettingField {
   // Stores `text` in `settings`; false when the text is no valid value.
   bool (*read)(Settings& settings, const std::string& text);
   std::string (*write)(const Settings& settings);
+  // A list: the option may be given more than once, and the file keeps a list.
+  bool list;
 };
 
 std::span<const SettingField> setting_fields();
 
 inline constexpr const char* kCaptureDeviceKey = "audio/capture_device";
 inline constexpr const char* kMatchKey = "speech/match";
+inline constexpr const char* kPushToTalkKey = "push_to_talk/key";
+inline constexpr const char* kPushToTalkModeKey = "push_to_talk/mode";
+inline constexpr const char* kTiesKey = "games/ties";
+inline constexpr const char* kEchoKey = "display/echo";
+inline constexpr const char* kCloseToTrayKey = "display/close_to_tray";
 
 // The settings' environment variables that are set and not empty, by key.
 SettingValues settings_from_environment(const std::function<const char*(const char*)>& getenv);
+
+// The settings given on the command line, by key: `given(option)` lists the
+// values of every time the option was given, in order. A list setting keeps
+// them all, any other the last.
+SettingValues settings_from_command_line(const std::function<std::vector<std::string>(const char* option)>& given);
 
 // Every setting of `settings` as text, by key.
 SettingValues settings_to_values(const Settings& settings);

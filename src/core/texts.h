@@ -85,4 +85,39 @@ inline constexpr const char* kCannotListenFor =
 inline constexpr const char* kSoundsAlikeAnd = "和";
 inline constexpr const char* kSoundsAlike = "听起来很像，语音识别可能分不清。";
 
+// The on-screen echo: between the phrase heard and the action done.
+inline constexpr const char* kEchoArrow = " → ";
+
+// The tray icon.
+inline constexpr const char* kTrayIdle = "Quillon：未运行语音命令";
+inline constexpr const char* kTrayVoiceCommands = "Quillon：语音命令运行中";
+inline constexpr const char* kTrayTestMode = "Quillon：测试游戏词汇";
+inline constexpr const char* kTrayStart = "开始语音命令";
+inline constexpr const char* kTrayStop = "停止语音命令";
+inline constexpr const char* kTrayGames = "游戏";
+inline constexpr const char* kTrayShowWindow = "显示窗口";
+inline constexpr const char* kTrayQuit = "退出";
+
+// The settings dialog.
+inline constexpr const char* kSettingsTitle = "设置";
+inline constexpr const char* kPushToTalkGroup = "按键说话";
+inline constexpr const char* kPushToTalkKey = "按键：";
+inline constexpr const char* kPushToTalkKeyHint = "点这里，再按一个键或鼠标侧键";
+inline constexpr const char* kPushToTalkClear = "清除";
+inline constexpr const char* kPushToTalkMode = "方式：";
+inline constexpr const char* kPushToTalkOff = "不用按键";
+inline constexpr const char* kPushToTalkHold = "按住按键时才听";
+inline constexpr const char* kPushToTalkToggle = "按一下开始或停止语音命令";
+inline constexpr const char* kTiesGroup = "窗口对应的游戏（语音命令运行时，切换到这个窗口就用这个游戏的词汇）";
+inline constexpr const char* kTieGameColumn = "游戏";
+inline constexpr const char* kTieWindowColumn = "窗口";
+inline constexpr const char* kTieByClass = "窗口类：";
+inline constexpr const char* kTieByTitle = "标题包含：";
+inline constexpr const char* kTieOpenWindows = "打开的窗口：";
+inline constexpr const char* kTieRefresh = "刷新";
+inline constexpr const char* kTieAdd = "添加";
+inline constexpr const char* kTieRemove = "删除选中的";
+inline constexpr const char* kEchoSetting = "在屏幕角落显示听到的词汇和执行的操作";
+inline constexpr const char* kCloseToTraySetting = "关闭窗口后在系统托盘里继续运行";
+
 }  // namespace quillon::text

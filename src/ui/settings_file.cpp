@@ -18,11 +18,29 @@ namespace {
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
+bool is_list_setting(const std::string& key) {
+  const auto fields = setting_fields();
+  return std::any_of(fields.begin(), fields.end(), [&](const SettingField& f) { return f.list && key == f.key; });
+}
+
 // An unquoted value with commas reads as a list (ALSA names such as
-// "plughw:CARD=PCH,DEV=0" have them): it is one value.
-std::string value_text(const QVariant& value) {
-  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(',').toStdString();
-  return value.toString().toStdString();
+// "plughw:CARD=PCH,DEV=0" have them): it is one value, unless the setting is a list.
+std::string value_text(const std::string& key, const QVariant& value) {
+  if (value.typeId() != QMetaType::QStringList) return value.toString().toStdString();
+  if (!is_list_setting(key)) return value.toStringList().join(',').toStdString();
+  std::vector<std::string> items;
+  for (const QString& item : value.toStringList()) items.push_back(item.toStdString());
+  return join_setting_list(items);
+}
+
+// A list is kept as Qt keeps lists, so the file reads as one item after another.
+QVariant file_value(const std::string& key, const std::string& text) {
+  if (!is_list_setting(key)) return q(text);
+  QStringList items;
+  for (const std::string& item : split_setting_list(text)) items.push_back(q(item));
+  // Qt writes an empty list as "@Invalid()", which reads back as no value.
+  if (items.size() < 2) return items.value(0);
+  return items;
 }
 
 // Qt's reader takes nearly anything as settings; bytes that are not text mean
@@ -42,7 +60,7 @@ std::optional<QByteArray> ini_bytes(const SettingValues& values) {
   const QString draft = scratch.filePath("settings.ini");
   {
     QSettings ini(draft, QSettings::IniFormat);
-    for (const auto& [key, value] : values) ini.setValue(q(key), q(value));
+    for (const auto& [key, value] : values) ini.setValue(q(key), file_value(key, value));
     ini.sync();
     if (ini.status() != QSettings::NoError) return std::nullopt;
   }
@@ -76,7 +94,8 @@ SettingsFileRead read_settings_file(const std::string& path) {
   if (ini.status() == QSettings::AccessError) return {{}, "cannot be read"};
   if (ini.status() == QSettings::FormatError) return {{}, "is damaged"};
   SettingsFileRead read;
-  for (const QString& key : ini.allKeys()) read.values[key.toStdString()] = value_text(ini.value(key));
+  for (const QString& key : ini.allKeys())
+    read.values[key.toStdString()] = value_text(key.toStdString(), ini.value(key));
   return read;
 }
 

@@ -45,6 +45,22 @@ TEST(SettingsFile, ReadingFindsTheValuesOrSaysWhyTheFileWasNotUsed) {
   }
 }
 
+TEST(SettingsFile, AListReadsBackItemByItemWhateverItsItemsHold) {
+  const std::string lists[] = {
+      "",
+      "A=a",
+      "帝国时代=title:Age of Empires, II",
+      "A=a\nB=title:x, y\nC=title:\"quoted\" = ;",
+  };
+  for (const std::string& list : lists) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("quillon.ini").toStdString();
+    const SettingValues values{{kTiesKey, list}, {kCaptureDeviceKey, "plughw:CARD=PCH,DEV=0"}};
+    ASSERT_EQ(write_settings_file(path, values), std::nullopt);
+    EXPECT_EQ(read_settings_file(path).values, values) << list;
+  }
+}
+
 TEST(SettingsFile, ADamagedFileMeansTheDefaultsUntilAChangeReplacesIt) {
   QTemporaryDir dir;
   const QString path = dir.filePath("new/folder/quillon.ini");

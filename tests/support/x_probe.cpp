@@ -36,6 +36,46 @@ void XProbe::click(int x, int y) {
   XSync(d, False);
 }
 
+void XProbe::key(unsigned keycode, bool down) {
+  XTestFakeKeyEvent(dpy(display_), keycode, down ? True : False, CurrentTime);
+  XSync(dpy(display_), False);
+}
+
+void XProbe::button(unsigned button, bool down) {
+  XTestFakeButtonEvent(dpy(display_), button, down ? True : False, CurrentTime);
+  XSync(dpy(display_), False);
+}
+
+void XProbe::set_active_window(unsigned long window) {
+  Display* d = dpy(display_);
+  const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+  if (window == 0) {
+    XDeleteProperty(d, DefaultRootWindow(d), active);
+  } else {
+    Window value = window;
+    XChangeProperty(d, DefaultRootWindow(d), active, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+  }
+  XSync(d, False);
+}
+
+bool XProbe::viewable(unsigned long window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(dpy(display_), window, &attributes) && attributes.map_state == IsViewable;
+}
+
+bool XProbe::override_redirect(unsigned long window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(dpy(display_), window, &attributes) && attributes.override_redirect;
+}
+
+unsigned long XProbe::input_focus() {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(dpy(display_), &focus, &revert);
+  return focus;
+}
+
 std::optional<std::pair<int, int>> XProbe::window_origin(const std::string& title) {
   Display* d = dpy(display_);
   const Window root = DefaultRootWindow(d);

@@ -22,6 +22,18 @@ class XProbe {
   void put_pointer(int x, int y);
   // Moves the pointer to (x, y) and clicks the left button there, through XTest.
   void click(int x, int y);
+  // One press or release of a key (by keycode) or a mouse button, through XTest.
+  void key(unsigned keycode, bool down);
+  void button(unsigned button, bool down);
+  // Names `window` as the active one in the root's _NET_ACTIVE_WINDOW, as a
+  // window manager does; 0 removes the property.
+  void set_active_window(unsigned long window);
+  // Whether `window` is mapped and all its ancestors too.
+  bool viewable(unsigned long window);
+  // Whether window managers leave `window` alone (never frame nor activate it).
+  bool override_redirect(unsigned long window);
+  // The window holding the input focus (0 for none, 1 for PointerRoot).
+  unsigned long input_focus();
   // The root position of the viewable top-level window whose _NET_WM_NAME is
   // `title`, if there is one.
   std::optional<std::pair<int, int>> window_origin(const std::string& title);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "commands/key_names.h"
 #include "core/settings.h"
 
 namespace quillon {
@@ -55,6 +56,61 @@ TEST(Settings, TheMatchModeIsAloneOrAnywhere) {
     EXPECT_EQ(r.effective.match, c.effective);
     EXPECT_EQ(r.problems.size(), c.problems);
   }
+}
+
+TEST(Settings, HandsFreeSettingsTakeOnlyValidValues) {
+  const struct {
+    const char* key;
+    const char* text;
+    bool valid;
+  } cases[] = {
+      {kPushToTalkKey, "F9", true},
+      {kPushToTalkKey, "mb8", true},
+      {kPushToTalkKey, "", true},
+      {kPushToTalkKey, "MB3", false},
+      {kPushToTalkKey, "Ctrl+V", false},
+      {kPushToTalkModeKey, "hold", true},
+      {kPushToTalkModeKey, "toggle", true},
+      {kPushToTalkModeKey, "on", false},
+      {kTiesKey, "A=a\nB=title:b", true},
+      {kTiesKey, "", true},
+      {kTiesKey, "A=a\n=b", false},
+      {kTiesKey, "A=a\n\nB=b", false},
+      {kEchoKey, "off", true},
+      {kEchoKey, "no", false},
+      {kCloseToTrayKey, "on", true},
+      {kCloseToTrayKey, "On", false},
+  };
+  for (const auto& c : cases) {
+    const ResolvedSettings r = resolve_settings({{{c.key, c.text}}, {}, {}});
+    EXPECT_EQ(r.problems.empty(), c.valid) << c.key << " = " << c.text;
+    // What was read is written back as it was given, apart from case.
+    if (c.valid) {
+      EXPECT_EQ(ascii_lower(settings_to_values(r.saved).at(c.key)), ascii_lower(c.text)) << c.key;
+    }
+  }
+  const Settings defaults;
+  EXPECT_EQ(defaults.push_to_talk_mode, PushToTalkMode::off);
+  EXPECT_TRUE(defaults.echo);
+  EXPECT_FALSE(defaults.close_to_tray);
+  EXPECT_TRUE(defaults.push_to_talk_key.empty() && defaults.ties.empty());
+}
+
+TEST(Settings, TheCommandLineGivesAListOptionManyTimesAndAnyOtherOnceLastWins) {
+  const SettingValues given = settings_from_command_line([](const char* option) -> std::vector<std::string> {
+    const std::string name = option;
+    if (name == "tie") return {"A=a", "B=title:b"};
+    if (name == "echo") return {"on", "off"};
+    return {};
+  });
+  EXPECT_EQ(given, (SettingValues{{kTiesKey, "A=a\nB=title:b"}, {kEchoKey, "off"}}));
+  const ResolvedSettings r = resolve_settings({{{kTiesKey, "C=c"}}, {}, given});
+  const std::vector<WindowTie> ties{{"A", WindowTie::By::window_class, "a"}, {"B", WindowTie::By::title, "b"}};
+  EXPECT_EQ(r.effective.ties, ties) << "the command line's list replaces the file's";
+  EXPECT_EQ(r.saved.ties.size(), 1u);
+  EXPECT_FALSE(r.effective.echo);
+  EXPECT_EQ(split_setting_list(join_setting_list({"x", "", "y"})), (std::vector<std::string>{"x", "", "y"}));
+  EXPECT_TRUE(split_setting_list("").empty());
 }
 
 TEST(SettingsKeeper, AChangeIsWrittenWithUnknownKeysAndUsedUnlessOverridden) {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "input/desktop.h"
+#include "input/desktop_windows.h"
+#include "input/hotkey_watcher.h"
 #include "speech/sapi_recognizer.h"
 
 namespace {
@@ -25,6 +27,19 @@ void use_desktop(quillon::DesktopAdapters& desktop) {
   desktop.processes->start("notepad.exe");
   desktop.clipboard->set_text("你好");
   quillon::wait_until_clipboard_served(*desktop.clipboard, 2.0);
+}
+
+void use_hands_free() {
+  std::string log;
+  auto hotkey = quillon::make_hotkey_watcher(log);
+  hotkey->watch(*quillon::read_hotkey("MB8"), [](bool down) { std::printf("%d\n", down); });
+  hotkey->stop();
+  auto focus = quillon::make_focus_watcher(log);
+  focus->start([](const quillon::WindowInfo& window) { std::printf("%s\n", window.window_class.c_str()); });
+  focus->stop();
+  for (const quillon::WindowInfo& window : quillon::make_window_list()->windows()) {
+    std::printf("%s %s\n", window.program.c_str(), window.title.c_str());
+  }
 }
 
 void use_recognizer(quillon::Recognizer& recognizer) {
@@ -48,6 +63,7 @@ int main(int argc, char**) {
     quillon::DesktopAdapters desktop = quillon::make_desktop_adapters();
     std::printf("%s\n", desktop.description.c_str());
     use_desktop(desktop);
+    use_hands_free();
     std::string log;
     auto recognizer = quillon::make_sapi_recognizer(log);
     use_recognizer(*recognizer);
