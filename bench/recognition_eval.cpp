@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "speech/grammar_file.h"
-#include "speech/spotter_core.h"
+#include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
 #include "vocabulary/builtin_vocab.h"
 #include "vocabulary/gbk.h"

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "speech/grammar_file.h"
-#include "speech/pinyin_phones.h"
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/pinyin_phones.h"
+#include "speech/sphinx/sphinx_core.h"
 #include "speech/wav_reader.h"
 
 using namespace quillon;

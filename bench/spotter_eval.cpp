@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/spotter_core.h"
+#include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
 #include "spotter/model_location.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "speech/pinyin_phones.h"
+#include "speech/sphinx/pinyin_phones.h"
 
 namespace quillon {
 namespace {

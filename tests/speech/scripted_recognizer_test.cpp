@@ -13,7 +13,7 @@
 #include <streambuf>
 #include <thread>
 
-#include "speech/scripted_recognizer.h"
+#include "speech/scripted/scripted_recognizer.h"
 
 namespace quillon {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "speech/speech_level.h"
+#include "speech/spotter/speech_level.h"
 
 namespace quillon {
 namespace {

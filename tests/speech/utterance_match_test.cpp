@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "speech/utterance_match.h"
+#include "speech/spotter/utterance_match.h"
 
 namespace quillon {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/sphinx_core.h"
 #include "speech/wav_reader.h"
 
 namespace quillon {

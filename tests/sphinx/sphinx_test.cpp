@@ -15,9 +15,9 @@
 #include <functional>
 
 #include "speech/engines.h"
-#include "speech/pinyin_phones.h"
-#include "speech/pocketsphinx_engine.h"
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/pinyin_phones.h"
+#include "speech/sphinx/sphinx_core.h"
+#include "speech/sphinx/sphinx_engine.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 

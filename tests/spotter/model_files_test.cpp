@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "model_location.h"
-#include "speech/keyword_spotter.h"
-#include "speech/model_files.h"
+#include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/model_files.h"
 
 namespace quillon {
 namespace {

@@ -14,8 +14,8 @@
 #include <functional>
 
 #include "model_location.h"
-#include "speech/keyword_spotter.h"
-#include "speech/spotter_core.h"
+#include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 

@@ -8,7 +8,7 @@
 #include "input/desktop.h"
 #include "input/desktop_windows.h"
 #include "input/hotkey_watcher.h"
-#include "speech/sapi_recognizer.h"
+#include "speech/sapi/sapi_recognizer.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "input/desktop.h"
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
-#include "speech/scripted_recognizer.h"
+#include "speech/scripted/scripted_recognizer.h"
 #include "spotter/model_location.h"
 #include "support/raw_recorder.h"
 #include "support/x_probe.h"

@@ -1,7 +1,7 @@
 // The recogniser layer over the SAPI 5 shared recogniser. No Qt here: this
 // builds with mingw-w64, whose sapi.h and sphelper.h declare all it uses.
 
-#include "speech/sapi_recognizer.h"
+#include "speech/sapi/sapi_recognizer.h"
 
 #include <windows.h>
 // The SAPI headers build on windows.h, so it comes first.

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "speech/pinyin_phones.h"
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/pinyin_phones.h"
+#include "speech/sphinx/sphinx_core.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "speech/pinyin_phones.h"
+#include "speech/sphinx/pinyin_phones.h"
 
 #include <algorithm>
 #include <cctype>

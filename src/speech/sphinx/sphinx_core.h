@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "speech/pinyin_keywords.h"
-#include "speech/pinyin_phones.h"
 #include "speech/recognizer.h"
-#include "speech/sphinx_judge.h"
+#include "speech/sphinx/pinyin_phones.h"
+#include "speech/sphinx/sphinx_judge.h"
 
 struct ps_decoder_s;
 

@@ -1,4 +1,4 @@
-#include "speech/sapi_recognizer.h"
+#include "speech/sapi/sapi_recognizer.h"
 
 // The Windows speech platform exists only on Windows.
 

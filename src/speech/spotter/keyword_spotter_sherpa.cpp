@@ -1,9 +1,9 @@
 #include <future>
 
 #include "speech/engines.h"
-#include "speech/keyword_spotter.h"
 #include "speech/listening_engine.h"
-#include "speech/spotter_core.h"
+#include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/spotter_core.h"
 
 namespace quillon {
 namespace {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "speech/keyword_spotter.h"
-#include "speech/model_files.h"
 #include "speech/pinyin_keywords.h"
 #include "speech/recognizer.h"
-#include "speech/speech_level.h"
-#include "speech/utterance_match.h"
+#include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/model_files.h"
+#include "speech/spotter/speech_level.h"
+#include "speech/spotter/utterance_match.h"
 
 struct SherpaOnnxKeywordSpotter;
 struct SherpaOnnxOnlineRecognizer;

@@ -1,8 +1,8 @@
 #include "speech/engines.h"
-#include "speech/keyword_spotter.h"
 #include "speech/listening_engine.h"
-#include "speech/pocketsphinx_engine.h"
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/sphinx_core.h"
+#include "speech/sphinx/sphinx_engine.h"
+#include "speech/spotter/keyword_spotter.h"
 
 namespace quillon {
 namespace {

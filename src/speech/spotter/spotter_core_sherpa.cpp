@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "speech/sherpa_api.h"
-#include "speech/spotter_core.h"
+#include "speech/spotter/sherpa_api.h"
+#include "speech/spotter/spotter_core.h"
 
 namespace quillon {
 namespace fs = std::filesystem;

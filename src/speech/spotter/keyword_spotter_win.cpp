@@ -1,4 +1,4 @@
-#include "speech/keyword_spotter.h"
+#include "speech/spotter/keyword_spotter.h"
 
 // The spotter's runtime is the Linux build of sherpa-onnx; on Windows the
 // platform's own recogniser is used instead.

@@ -1,4 +1,4 @@
-#include "speech/scripted_recognizer.h"
+#include "speech/scripted/scripted_recognizer.h"
 
 #include <atomic>
 #include <iostream>

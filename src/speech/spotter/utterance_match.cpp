@@ -1,4 +1,4 @@
-#include "speech/utterance_match.h"
+#include "speech/spotter/utterance_match.h"
 
 #include <QString>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "speech/speech_level.h"
+#include "speech/spotter/speech_level.h"
 
 #include <algorithm>
 #include <cmath>

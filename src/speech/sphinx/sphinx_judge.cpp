@@ -1,4 +1,4 @@
-#include "speech/sphinx_judge.h"
+#include "speech/sphinx/sphinx_judge.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "speech/pocketsphinx_engine.h"
+#include "speech/sphinx/sphinx_engine.h"
 
 // Debian's PocketSphinx is the fallback on Linux only; Windows has its own
 // recogniser.
