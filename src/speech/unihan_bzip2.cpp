@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "speech/pinyin_keywords.h"
+#include "speech/pinyin_readings.h"
 
 namespace quillon {
 

@@ -1,7 +1,6 @@
 #include "speech/sphinx/pinyin_phones.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 #include <utility>
 
@@ -9,20 +8,6 @@
 
 namespace quillon {
 namespace {
-
-struct Letter {
-  std::string_view utf8;
-  char plain;
-};
-
-// Tone-marked vowels; ê is kept apart as 'E' (it is its own final).
-constexpr Letter kMarked[] = {
-    {"ā", 'a'}, {"á", 'a'}, {"ǎ", 'a'}, {"à", 'a'}, {"ē", 'e'}, {"é", 'e'}, {"ě", 'e'}, {"è", 'e'}, {"ī", 'i'},
-    {"í", 'i'}, {"ǐ", 'i'}, {"ì", 'i'}, {"ō", 'o'}, {"ó", 'o'}, {"ǒ", 'o'}, {"ò", 'o'}, {"ū", 'u'}, {"ú", 'u'},
-    {"ǔ", 'u'}, {"ù", 'u'}, {"ǖ", 'v'}, {"ǘ", 'v'}, {"ǚ", 'v'}, {"ǜ", 'v'}, {"ü", 'v'}, {"Ü", 'v'}, {"ê", 'E'},
-    {"ế", 'E'}, {"ề", 'E'}, {"ḿ", 'm'}, {"ń", 'n'}, {"ň", 'n'}, {"ǹ", 'n'}, {"Ā", 'a'}, {"Á", 'a'}, {"Ǎ", 'a'},
-    {"À", 'a'}, {"Ē", 'e'}, {"É", 'e'}, {"Ě", 'e'}, {"È", 'e'}, {"Ō", 'o'}, {"Ó", 'o'}, {"Ǒ", 'o'}, {"Ò", 'o'},
-};
 
 struct Sound {
   std::string_view pinyin;
@@ -118,29 +103,6 @@ std::vector<SyllableSounds> character_sounds(const PhraseReadings::Character& ch
 }
 
 }  // namespace
-
-std::string plain_pinyin(const std::string& toned) {
-  std::string out;
-  for (std::size_t i = 0; i < toned.size();) {
-    const auto b = static_cast<unsigned char>(toned[i]);
-    if (b < 0x80) {
-      out += static_cast<char>(std::tolower(b));
-      ++i;
-      continue;
-    }
-    const std::string_view rest(toned.data() + i, toned.size() - i);
-    const Letter* letter = std::find_if(std::begin(kMarked), std::end(kMarked),
-                                        [&](const Letter& l) { return rest.substr(0, l.utf8.size()) == l.utf8; });
-    if (letter != std::end(kMarked)) {
-      out += letter->plain;
-      i += letter->utf8.size();
-      continue;
-    }
-    // Anything else (combining tone marks over m, n or ê) is dropped whole.
-    i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-  }
-  return out;
-}
 
 SyllableSounds syllable_sounds(const std::string& toned) {
   const std::string plain = plain_pinyin(toned);

@@ -13,12 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "speech/pinyin_keywords.h"
+#include "speech/pinyin_readings.h"
 
 namespace quillon {
-
-// Tone marks removed, ü written "v": "lüè" → "lve", "Ér" → "er".
-std::string plain_pinyin(const std::string& toned);
 
 // A syllable's sounds in order (initial if any, then final), each as English
 // phones with an optional alternative ("" when none).

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/pinyin_keywords.h"
+#include "speech/pinyin_readings.h"
 #include "speech/recognizer.h"
 #include "speech/sphinx/pinyin_phones.h"
 #include "speech/sphinx/sphinx_judge.h"

@@ -10,9 +10,9 @@
 #include <map>
 #include <mutex>
 
-#include "speech/pinyin_keywords.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/model_files.h"
+#include "speech/spotter/pinyin_keywords.h"
 
 namespace quillon {
 namespace fs = std::filesystem;

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "speech/pinyin_keywords.h"
 #include "speech/recognizer.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/model_files.h"
+#include "speech/spotter/pinyin_keywords.h"
 #include "speech/spotter/speech_level.h"
 #include "speech/spotter/utterance_match.h"
 

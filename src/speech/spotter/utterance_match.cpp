@@ -8,15 +8,10 @@
 #include <string_view>
 #include <tuple>
 
+#include "speech/pinyin_readings.h"
+
 namespace quillon {
 namespace {
-
-constexpr std::array<std::string_view, 23> kInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l", "g",
-                                                        "k",  "h",  "j",  "q", "x", "r", "z", "c", "s", "y", "w"};
-
-bool is_initial(const std::string& token) {
-  return std::find(kInitials.begin(), kInitials.end(), token) != kInitials.end();
-}
 
 // Sounds a speaker adds around a command ("嗯", "啊", "呃") without meaning.
 bool is_filler(const Tokens& syllable) {
@@ -39,7 +34,7 @@ Tokens flatten_toneless(const std::vector<Tokens>& syllables) {
 std::vector<Tokens> token_syllables(const Tokens& tokens) {
   std::vector<Tokens> out;
   for (std::size_t i = 0; i < tokens.size(); ++i) {
-    if (is_initial(tokens[i]) && i + 1 < tokens.size() && !is_initial(tokens[i + 1])) {
+    if (is_pinyin_initial(tokens[i]) && i + 1 < tokens.size() && !is_pinyin_initial(tokens[i + 1])) {
       out.push_back({tokens[i], tokens[i + 1]});
       ++i;
     } else {

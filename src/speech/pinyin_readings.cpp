@@ -1,57 +1,20 @@
-#include "speech/pinyin_keywords.h"
+#include "speech/pinyin_readings.h"
 
+#include <QString>
 #include <algorithm>
 #include <array>
-#include <sstream>
-#include <string_view>
+#include <cctype>
 
 #include "speech/latin_readings.h"
 
 namespace quillon {
 namespace {
 
-std::u32string decode_utf8(std::string_view s) {
-  std::u32string out;
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    int extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    char32_t c = extra == 0 ? b : (b & (0x3F >> extra));
-    for (int k = 1; k <= extra; ++k)
-      c = (c << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
-    out.push_back(c);
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return out;
-}
+// Two-letter initials first, so that "zh" is not taken for "z".
+constexpr std::array<std::string_view, 23> kInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l", "g",
+                                                        "k",  "h",  "j",  "q", "x", "r", "z", "c", "s", "y", "w"};
 
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-std::string encode_utf8(char32_t c) {
-  std::string s;
-  append_utf8(s, c);
-  return s;
-}
+std::string utf8(char32_t c) { return QString::fromUcs4(&c, 1).toStdString(); }
 
 constexpr std::array<char32_t, 10> kDigitHanzi = {U'零', U'一', U'二', U'三', U'四', U'五', U'六', U'七', U'八', U'九'};
 
@@ -76,7 +39,7 @@ void add_reading(std::vector<std::string>& list, std::string reading) {
 // The phrase with full-width digits and letters as ASCII, and digits as
 // Chinese numbers.
 std::u32string spoken_form(const std::string& phrase) {
-  std::u32string text = decode_utf8(phrase);
+  std::u32string text = QString::fromStdString(phrase).toStdU32String();
   for (auto& c : text) {
     const char32_t ascii = ascii_form(c);
     if ((ascii >= U'0' && ascii <= U'9') || is_ascii_letter(ascii)) c = ascii;
@@ -93,29 +56,19 @@ PhraseReadings::Character letter_run(const std::u32string& text, std::size_t& at
   return {run, latin_readings(run), upper};
 }
 
-// A spoken character's readings as token sequences the model knows, the usual
-// one first.
-std::vector<std::vector<std::string>> token_options(const PhraseReadings::Character& character,
-                                                    const TokenSet& tokens) {
-  const auto known = [&](const std::vector<std::string>& line) {
-    return std::all_of(line.begin(), line.end(), [&](const std::string& t) { return tokens.contains(t); });
-  };
-  std::vector<std::vector<std::string>> options;
-  for (const auto& reading : character.readings) {
-    std::vector<std::string> line;
-    for (const auto& syllable : reading) {
-      const auto parts = split_syllable(syllable);
-      line.insert(line.end(), parts.begin(), parts.end());
-    }
-    if (known(line)) options.push_back(std::move(line));
-  }
-  // The model's token list also holds the letters themselves; offered last,
-  // after the names as they are said.
-  std::vector<std::string> letters;
-  for (const char c : character.latin) letters.emplace_back(1, c);
-  if (!letters.empty() && known(letters)) options.push_back(std::move(letters));
-  return options;
-}
+struct Letter {
+  std::string_view utf8;
+  char plain;
+};
+
+// Tone-marked vowels; ê is kept apart as 'E' (it is its own final).
+constexpr Letter kMarked[] = {
+    {"ā", 'a'}, {"á", 'a'}, {"ǎ", 'a'}, {"à", 'a'}, {"ē", 'e'}, {"é", 'e'}, {"ě", 'e'}, {"è", 'e'}, {"ī", 'i'},
+    {"í", 'i'}, {"ǐ", 'i'}, {"ì", 'i'}, {"ō", 'o'}, {"ó", 'o'}, {"ǒ", 'o'}, {"ò", 'o'}, {"ū", 'u'}, {"ú", 'u'},
+    {"ǔ", 'u'}, {"ù", 'u'}, {"ǖ", 'v'}, {"ǘ", 'v'}, {"ǚ", 'v'}, {"ǜ", 'v'}, {"ü", 'v'}, {"Ü", 'v'}, {"ê", 'E'},
+    {"ế", 'E'}, {"ề", 'E'}, {"ḿ", 'm'}, {"ń", 'n'}, {"ň", 'n'}, {"ǹ", 'n'}, {"Ā", 'a'}, {"Á", 'a'}, {"Ǎ", 'a'},
+    {"À", 'a'}, {"Ē", 'e'}, {"É", 'e'}, {"Ě", 'e'}, {"È", 'e'}, {"Ō", 'o'}, {"Ó", 'o'}, {"Ǒ", 'o'}, {"Ò", 'o'},
+};
 
 }  // namespace
 
@@ -159,18 +112,6 @@ const std::vector<std::string>* PinyinReadings::find(char32_t c) const {
   return it == readings_.end() || it->second.empty() ? nullptr : &it->second;
 }
 
-TokenSet TokenSet::parse(const std::string& tokens_txt) {
-  TokenSet t;
-  std::istringstream in(tokens_txt);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string token;
-    if (fields >> token) t.tokens_.insert(token);
-  }
-  return t;
-}
-
 std::u32string spell_digits(const std::u32string& text) {
   std::u32string out;
   for (std::size_t i = 0; i < text.size();) {
@@ -194,10 +135,11 @@ std::u32string spell_digits(const std::u32string& text) {
   return out;
 }
 
+bool is_pinyin_initial(std::string_view token) {
+  return std::find(kInitials.begin(), kInitials.end(), token) != kInitials.end();
+}
+
 std::vector<std::string> split_syllable(const std::string& syllable) {
-  static constexpr std::array<std::string_view, 23> kInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d",
-                                                                 "t",  "n",  "l",  "g", "k", "h", "j", "q",
-                                                                 "x",  "r",  "z",  "c", "s", "y", "w"};
   for (const auto initial : kInitials) {
     if (syllable.size() > initial.size() && syllable.compare(0, initial.size(), initial) == 0) {
       return {std::string(initial), syllable.substr(initial.size())};
@@ -206,10 +148,27 @@ std::vector<std::string> split_syllable(const std::string& syllable) {
   return {syllable};
 }
 
-std::string keyword_line(const std::vector<std::string>& tokens, const std::string& text) {
-  std::string line;
-  for (const auto& t : tokens) line += t + ' ';
-  return line + '@' + text;
+std::string plain_pinyin(const std::string& toned) {
+  std::string out;
+  for (std::size_t i = 0; i < toned.size();) {
+    const auto b = static_cast<unsigned char>(toned[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(std::tolower(b));
+      ++i;
+      continue;
+    }
+    const std::string_view rest(toned.data() + i, toned.size() - i);
+    const Letter* letter = std::find_if(std::begin(kMarked), std::end(kMarked),
+                                        [&](const Letter& l) { return rest.substr(0, l.utf8.size()) == l.utf8; });
+    if (letter != std::end(kMarked)) {
+      out += letter->plain;
+      i += letter->utf8.size();
+      continue;
+    }
+    // Anything else (combining tone marks over m, n or ê) is dropped whole.
+    i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  }
+  return out;
 }
 
 std::size_t PhraseReadings::syllable_count() const {
@@ -227,60 +186,16 @@ PhraseReadings phrase_readings(const std::string& phrase, const PinyinReadings& 
     } else if (is_ascii_letter(text[i])) {
       result.characters.push_back(letter_run(text, i));
     } else if (const auto* list = readings.find(text[i])) {
-      PhraseReadings::Character character{encode_utf8(text[i++]), {}, {}};
+      PhraseReadings::Character character{utf8(text[i++]), {}, {}};
       for (const auto& reading : *list) character.readings.push_back({reading});
       result.characters.push_back(std::move(character));
     } else {
-      result.unsupported_reason = "no Mandarin reading for '" + encode_utf8(text[i]) + "'";
+      result.unsupported_reason = "no Mandarin reading for '" + utf8(text[i]) + "'";
       result.characters.clear();
       return result;
     }
   }
   if (result.characters.empty()) result.unsupported_reason = "nothing to say";
-  return result;
-}
-
-PhraseKeywords phrase_keywords(const std::string& phrase, const PinyinReadings& readings, const TokenSet& tokens,
-                               std::size_t max_lines) {
-  PhraseKeywords result;
-  result.phrase = phrase;
-  const PhraseReadings spoken = phrase_readings(phrase, readings);
-  if (!spoken.supported()) {
-    result.unsupported_reason = spoken.unsupported_reason;
-    return result;
-  }
-
-  // Per spoken character: its readings as token sequences, usual one first.
-  std::vector<std::vector<std::vector<std::string>>> choices;
-  for (const auto& character : spoken.characters) {
-    auto options = token_options(character, tokens);
-    if (options.empty()) {
-      result.unsupported_reason = "no Mandarin reading the model knows for '" + character.text + "'";
-      return result;
-    }
-    choices.push_back(std::move(options));
-  }
-
-  // The usual reading of every character, then one character at a time
-  // switched to another reading: enough for the common polyphones without
-  // the product of all readings crowding the decoder.
-  const auto line_with = [&](std::size_t at, std::size_t option) {
-    std::vector<std::string> line;
-    for (std::size_t k = 0; k < choices.size(); ++k) {
-      const auto& syllable = choices[k][k == at ? option : 0];
-      line.insert(line.end(), syllable.begin(), syllable.end());
-    }
-    return line;
-  };
-  result.lines.push_back(line_with(0, 0));
-  for (std::size_t k = 0; k < choices.size() && result.lines.size() < max_lines; ++k) {
-    for (std::size_t o = 1; o < choices[k].size() && result.lines.size() < max_lines; ++o) {
-      auto line = line_with(k, o);
-      if (std::find(result.lines.begin(), result.lines.end(), line) == result.lines.end()) {
-        result.lines.push_back(std::move(line));
-      }
-    }
-  }
   return result;
 }
 
