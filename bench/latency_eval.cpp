@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "commands/dispatcher.h"
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 #include "support/recording_platform.h"

@@ -217,7 +217,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  SpotterCore core(*model);
+  const SharedReadings readings;
+  SpotterCore core(*model, readings);
   std::vector<std::string> vocabulary = shipped_phrases();
   if (!shipped_only) vocabulary.insert(vocabulary.end(), kRecordedWords.begin(), kRecordedWords.end());
   std::vector<std::string> unsupported;

@@ -121,7 +121,8 @@ void tally(Session& session, const Item& item, const std::vector<SphinxDecision>
 
 Session run(std::vector<Item>& items, const std::vector<std::string>& phrases, std::FILE* log) {
   std::string error;
-  auto core = SphinxCore::create(sphinx_settings_from_environment(), PinyinReadings::system(), error);
+  const PinyinReadings readings = read_system_readings();
+  auto core = SphinxCore::create(sphinx_settings_from_environment(), readings, error);
   if (!core) {
     std::fprintf(stderr, "sphinx_eval: %s\n", error.c_str());
     std::exit(1);

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double model_ms = wall_ms_since(t0);
-  SpotterCore core(*model);
+  const SharedReadings readings;
+  SpotterCore core(*model, readings);
 
   // Said: the texts of test_keywords.txt. Not said: command-like phrases.
   std::vector<std::string> said;

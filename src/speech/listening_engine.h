@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "speech/audio_source.h"
+#include "speech/engines.h"
 #include "speech/grammar_file.h"
 #include "speech/recognizer_base.h"
 #include "speech/sound_alike.h"
@@ -38,7 +39,7 @@ class ListeningEngine : public RecognizerBase {
   // Both engines listen for Mandarin syllables: how the phrases are said decides.
   std::vector<std::string> phrases_alike(const std::string& phrase,
                                          const std::vector<std::string>& others) const override {
-    return phrases_sounding_like(phrase, others, PinyinReadings::system());
+    return phrases_sounding_like(phrase, others, options_.readings->get());
   }
 
  protected:

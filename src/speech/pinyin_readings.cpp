@@ -107,6 +107,11 @@ PinyinReadings PinyinReadings::parse(const std::string& unihan_text) {
   return r;
 }
 
+const PinyinReadings& SharedReadings::get() const {
+  std::call_once(once_, [this] { readings_ = read_(); });
+  return readings_;
+}
+
 const std::vector<std::string>* PinyinReadings::find(char32_t c) const {
   const auto it = readings_.find(c);
   return it == readings_.end() || it->second.empty() ? nullptr : &it->second;

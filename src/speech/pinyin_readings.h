@@ -6,6 +6,8 @@
 // latin_readings.h), spaces and punctuation silent.
 
 #include <cstddef>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,8 +21,6 @@ class PinyinReadings {
   // Parses Unihan_Readings.txt text: kMandarin gives the usual reading(s),
   // kXHC1983 adds the other modern readings of polyphonic characters.
   static PinyinReadings parse(const std::string& unihan_text);
-  // The system's Unihan data, read once per process; empty when missing.
-  static const PinyinReadings& system();
 
   const std::vector<std::string>* find(char32_t c) const;
   std::size_t size() const { return readings_.size(); }
@@ -31,6 +31,24 @@ class PinyinReadings {
 
 // Reads the system's bzip2-compressed Unihan readings; empty on failure.
 std::string read_system_unihan(std::string& error);
+
+// The system's readings; empty when its Unihan data is missing.
+PinyinReadings read_system_readings();
+
+// Readings read once, on first use, and then shared by every engine and thread
+// that asks: reading them takes a few hundred milliseconds, which the keyword
+// spotter spends while its model loads.
+class SharedReadings {
+ public:
+  explicit SharedReadings(std::function<PinyinReadings()> read = read_system_readings) : read_(std::move(read)) {}
+  // Reads them on the first call; later calls, from any thread, wait for that.
+  const PinyinReadings& get() const;
+
+ private:
+  std::function<PinyinReadings()> read_;
+  mutable std::once_flag once_;
+  mutable PinyinReadings readings_;
+};
 
 // Digits as spoken: a run of one or two digits is read as a number (12 → 十二,
 // 20 → 二十, 05 → 零五), longer runs digit by digit (2002 → 二零零二).

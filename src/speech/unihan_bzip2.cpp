@@ -1,7 +1,6 @@
 #include <bzlib.h>
 
 #include <cstdio>
-#include <mutex>
 
 #include "speech/pinyin_readings.h"
 
@@ -32,14 +31,9 @@ std::string read_system_unihan(std::string& error) {
   return text;
 }
 
-const PinyinReadings& PinyinReadings::system() {
-  static std::once_flag once;
-  static PinyinReadings readings;
-  std::call_once(once, [] {
-    std::string error;
-    readings = parse(read_system_unihan(error));
-  });
-  return readings;
+PinyinReadings read_system_readings() {
+  std::string error;
+  return PinyinReadings::parse(read_system_unihan(error));
 }
 
 }  // namespace quillon

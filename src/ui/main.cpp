@@ -11,7 +11,7 @@
 #include "input/desktop.h"
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 #include "ui/folder_store.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"

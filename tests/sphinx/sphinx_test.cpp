@@ -20,6 +20,7 @@
 #include "speech/sphinx/sphinx_engine.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -70,7 +71,7 @@ TEST(PinyinPhones, SpellingsResolveToTheFinalsTheyStandFor) {
 }
 
 TEST(PinyinPhones, PhrasesGetTheUsualReadingFirstThenVariants) {
-  const auto& readings = PinyinReadings::system();
+  const auto& readings = testing::system_readings()->get();
   ASSERT_GT(readings.size(), 20000u) << "Unihan readings (package unicode-data) missing";
   const struct {
     const char* phrase;
@@ -109,7 +110,7 @@ TEST(PinyinPhones, PhrasesGetTheUsualReadingFirstThenVariants) {
 TEST(PinyinPhones, ManyPolyphonesStillLeaveRoomForAlternatives) {
   // Every character has several readings; 区 (qū) and 乐 (lè/yuè) bring
   // alternatives too.
-  const auto p = phrase_pronunciations(phrase_readings("长行重乐区", PinyinReadings::system()));
+  const auto p = phrase_pronunciations(phrase_readings("长行重乐区", testing::system_readings()->get()));
   ASSERT_EQ(p.size(), kMaxPronunciations);
   // The last is every alternative at once: ong, e and ü all swapped.
   const std::string all = p.back();
@@ -207,7 +208,7 @@ class SynthesisedSpeech : public ::testing::Test {
     std::string error;
     SphinxSettings settings;
     settings.rules.min_phrase_score_per_frame = kSyntheticFloor;
-    auto c = SphinxCore::create(settings, PinyinReadings::system(), error);
+    auto c = SphinxCore::create(settings, testing::system_readings()->get(), error);
     EXPECT_NE(c, nullptr) << error;
     return c;
   }

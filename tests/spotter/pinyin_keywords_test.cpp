@@ -9,6 +9,7 @@
 #include "model_location.h"
 #include "speech/latin_readings.h"
 #include "speech/spotter/pinyin_keywords.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -29,7 +30,7 @@ const TokenSet& model_tokens() {
 
 TEST(PinyinKeywords, PhrasesBecomeValidatedTokenLines) {
   ASSERT_FALSE(model_tokens().empty()) << "model not found beside the checkout";
-  const auto& readings = PinyinReadings::system();
+  const auto& readings = testing::system_readings()->get();
   ASSERT_GT(readings.size(), 20000u) << "Unihan readings (package unicode-data) missing";
 
   const struct {
@@ -83,14 +84,14 @@ TEST(PinyinKeywords, EveryLetterAndWordKeepsAllItsReadings) {
   std::vector<std::string> runs = {"boss", "buff"};
   for (char c = 'A'; c <= 'Z'; ++c) runs.emplace_back(1, c);
   for (const auto& run : runs) {
-    const auto k = phrase_keywords(run, PinyinReadings::system(), model_tokens());
+    const auto k = phrase_keywords(run, testing::system_readings()->get(), model_tokens());
     EXPECT_EQ(k.lines.size(), latin_readings(run).size() + 1) << run;  // and the letter tokens
   }
 }
 
 TEST(PinyinKeywords, PolyphoneCombinationsAreCapped) {
   // Every character here has several modern readings.
-  const auto k = phrase_keywords("长行重乐了地", PinyinReadings::system(), model_tokens());
+  const auto k = phrase_keywords("长行重乐了地", testing::system_readings()->get(), model_tokens());
   ASSERT_TRUE(k.supported());
   EXPECT_EQ(k.lines.size(), kMaxKeywordLines);
   EXPECT_EQ(keyword_line(k.lines.front(), "7").substr(0, 3), "zh ");

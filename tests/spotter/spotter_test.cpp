@@ -18,6 +18,7 @@
 #include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -79,7 +80,7 @@ class SpotterOnRecordings : public ::testing::Test {
 
   // What the core decided ("?" for speech with no command).
   static Phrases hear(SpotterModel& model, const Phrases& vocabulary, const Samples& samples) {
-    SpotterCore core(model);
+    SpotterCore core(model, *testing::system_readings());
     std::vector<std::string> unsupported;
     EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
     std::vector<SpotterDecision> out;
@@ -217,7 +218,7 @@ TEST_F(SpotterOnRecordings, StrictnessComesFromTheEnvironment) {
 }
 
 TEST_F(SpotterOnRecordings, UnsupportedPhrasesAreReportedAndTheRestLoads) {
-  SpotterCore core(*alone_);
+  SpotterCore core(*alone_, *testing::system_readings());
   std::vector<std::string> unsupported;
   ASSERT_TRUE(core.set_phrases({"女儿", "按☆", "あい", "女儿"}, unsupported).ok);
   EXPECT_EQ(unsupported, (Phrases{"按☆", "あい"}));

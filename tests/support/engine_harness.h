@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 
 namespace quillon::testing {
 

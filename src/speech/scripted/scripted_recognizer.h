@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "speech/engines.h"
 #include "speech/recognizer_base.h"
 
 namespace quillon {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 
 namespace quillon {
 

@@ -19,7 +19,7 @@ class PocketSphinxEngine : public ListeningEngine<SphinxCore, SphinxDecision> {
 
  protected:
   SpeechStatus open_context() override {
-    const PinyinReadings& readings = PinyinReadings::system();
+    const PinyinReadings& readings = options().readings->get();
     if (readings.size() == 0) return SpeechStatus::failure("no Unihan readings (package unicode-data)");
     std::string error;
     core_ = SphinxCore::create(settings_, readings, error);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 
 namespace quillon {
 

@@ -24,11 +24,11 @@ class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision
   SpeechStatus open_context() override {
     // Reading the pinyin table takes a few hundred milliseconds: do it while
     // the model loads, ready for the first vocabulary.
-    readings_ = std::async(std::launch::async, [] { PinyinReadings::system(); });
+    readings_ = std::async(std::launch::async, [readings = options().readings] { readings->get(); });
     std::string error;
     model_ = SpotterModel::load(paths_, spotter_settings_from_environment(options().match), error);
     if (!model_) return SpeechStatus::failure(error);
-    core_ = std::make_unique<SpotterCore>(*model_);
+    core_ = std::make_unique<SpotterCore>(*model_, *options().readings);
     if (!core_->ok()) {
       core_.reset();
       return SpeechStatus::failure("the voice-activity detector could not be created from " + paths_.vad_file);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/model_files.h"
 #include "speech/spotter/pinyin_keywords.h"
@@ -100,7 +100,8 @@ class SpotterCore {
  public:
   static constexpr std::size_t kMaxStreams = 3;
 
-  explicit SpotterCore(SpotterModel& model);
+  // `readings` are needed from the first set_phrases() on.
+  SpotterCore(SpotterModel& model, const SharedReadings& readings);
   ~SpotterCore();
   SpotterCore(const SpotterCore&) = delete;
   SpotterCore& operator=(const SpotterCore&) = delete;
@@ -161,6 +162,7 @@ class SpotterCore {
   void end_segment(double now, std::vector<SpotterDecision>& out);
 
   SpotterModel& model_;
+  const SharedReadings& readings_;
   const SherpaOnnxVoiceActivityDetector* vad_ = nullptr;
   UtteranceMatcher matcher_;
   std::vector<std::string> stream_keywords_;  // one keyword text per spotter stream

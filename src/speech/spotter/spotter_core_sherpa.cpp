@@ -118,7 +118,7 @@ SpotterModel::~SpotterModel() {
   if (recognizer_) SherpaOnnxDestroyOnlineRecognizer(recognizer_);
 }
 
-SpotterCore::SpotterCore(SpotterModel& model) : model_(model) {
+SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings) : model_(model), readings_(readings) {
   const auto& s = model.settings();
   SherpaOnnxVadModelConfig c;
   std::memset(&c, 0, sizeof c);
@@ -140,7 +140,7 @@ SpotterCore::~SpotterCore() {
 }
 
 SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported) {
-  const auto& readings = PinyinReadings::system();
+  const auto& readings = readings_.get();
   if (readings.size() == 0) return SpeechStatus::failure("no Mandarin readings (package unicode-data)");
 
   std::vector<MatchPhrase> list;
