@@ -5,7 +5,8 @@
 // minutes of each kind of negative audio, for the half the settings were
 // tuned on and the half kept aside. Files are heard one after another by one
 // decoder, as in a session, in 0.1 s chunks as the audio sources deliver
-// them. Prints a table; not a test.
+// them. Prints a table; not a test. The engine's tuning comes from the
+// environment (QUILLON_SPHINX_*), as it does for the program.
 //
 //   sphinx_eval MANIFEST [--decisions FILE]
 //   MANIFEST lines: wav path, half (tune|aside), kind (command|talk|sound|...), expected phrase or "-"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "speech/grammar_file.h"
 #include "speech/sphinx/pinyin_phones.h"
 #include "speech/sphinx/sphinx_core.h"
@@ -36,6 +39,10 @@ double cpu_seconds() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+EngineTuning tuning_from_environment() {
+  return resolve_settings({{}, settings_from_environment(std::getenv), {}}).effective.tuning;
 }
 
 struct Item {
@@ -122,7 +129,7 @@ void tally(Session& session, const Item& item, const std::vector<SphinxDecision>
 Session run(std::vector<Item>& items, const std::vector<std::string>& phrases, std::FILE* log) {
   std::string error;
   const PinyinReadings readings = read_system_readings();
-  auto core = SphinxCore::create(sphinx_settings_from_environment(), readings, error);
+  auto core = SphinxCore::create(sphinx_settings(tuning_from_environment()), readings, error);
   if (!core) {
     std::fprintf(stderr, "sphinx_eval: %s\n", error.c_str());
     std::exit(1);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "speech/engine_tuning.h"
 #include "speech/pinyin_readings.h"
 #include "speech/recognizer.h"
 
@@ -29,6 +30,7 @@ struct EngineOptions {
   std::string capture_device = "default";
   MatchMode match = MatchMode::alone;
   bool exit_after_audio = false;
+  EngineTuning tuning;
   PostToGui post_to_gui;
   // How phrases are said; read when an engine first needs them.
   std::shared_ptr<const SharedReadings> readings = std::make_shared<SharedReadings>();

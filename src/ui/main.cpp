@@ -125,13 +125,16 @@ ComposerHooks composer_hooks(const std::string& folder, Messages& messages, cons
   return hooks;
 }
 
-EngineOptions engine_options_for(const Options& o) {
+EngineOptions engine_options_for(const Options& o, const Settings& settings) {
   EngineOptions engine_options;
   engine_options.program_folder =
       resolve_program_folder(o.program_folder, QCoreApplication::applicationDirPath().toStdString());
   engine_options.model_dir = o.model_dir;
   engine_options.audio_file = o.audio_file;
   engine_options.exit_after_audio = o.exit_after_audio;
+  engine_options.capture_device = settings.capture_device;
+  engine_options.match = settings.match == "anywhere" ? MatchMode::anywhere : MatchMode::alone;
+  engine_options.tuning = settings.tuning;
   engine_options.post_to_gui = [](std::function<void()> work) {
     QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
   };
@@ -139,7 +142,10 @@ EngineOptions engine_options_for(const Options& o) {
 }
 
 int list_recognizers(const Options& o) {
-  for (const std::string& name : available_engines(engine_options_for(o))) std::printf("%s\n", name.c_str());
+  const SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
+  for (const std::string& name : available_engines(engine_options_for(o, settings.current()))) {
+    std::printf("%s\n", name.c_str());
+  }
   return 0;
 }
 
@@ -163,9 +169,7 @@ void start_window(MainWindow& window, MainController& controller, const QtWaiter
 
 int run_window(QApplication& app, const Options& o) {
   SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
-  EngineOptions engine_options = engine_options_for(o);
-  engine_options.capture_device = settings.current().capture_device;
-  engine_options.match = settings.current().match == "anywhere" ? MatchMode::anywhere : MatchMode::alone;
+  const EngineOptions engine_options = engine_options_for(o, settings.current());
   std::string log;
   std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
   std::fprintf(stderr, "quillon: %s\n", log.c_str());

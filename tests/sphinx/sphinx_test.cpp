@@ -281,8 +281,8 @@ TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   ASSERT_EQ(std::system(join.c_str()), 0) << join;
 
   GuiQueue gui;
-  setenv("QUILLON_SPHINX_MIN_SCORE", std::to_string(kSyntheticFloor).c_str(), 1);
   EngineOptions options;
+  options.tuning.sphinx_min_score = kSyntheticFloor;
   options.audio_file = wav.string();
   options.exit_after_audio = true;
   options.post_to_gui = gui.poster();
@@ -306,17 +306,16 @@ TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(20)));
   EXPECT_EQ(events.heard, (Phrases{"?", "兵营", "地图右移"}));
   EXPECT_TRUE(engine->set_rules_active(false).ok);
-  unsetenv("QUILLON_SPHINX_MIN_SCORE");
 }
 
 TEST(PocketSphinxEngine, AMissingModelLeavesItUnavailable) {
-  setenv("QUILLON_SPHINX_MODEL", "/nonexistent/en-us", 1);
   EngineOptions options;
+  options.tuning.sphinx_model = "/nonexistent/en-us";
   options.post_to_gui = [](std::function<void()>) {};
   EXPECT_FALSE(pocketsphinx_available(options));
   std::string log;
   EXPECT_EQ(make_recognizer(kPocketSphinxEngine, options, log), nullptr);
-  unsetenv("QUILLON_SPHINX_MODEL");
+  options.tuning.sphinx_model.clear();
   EXPECT_TRUE(pocketsphinx_available(options)) << "package pocketsphinx-en-us";
 }
 

@@ -31,8 +31,8 @@ using Samples = std::vector<float>;
 class SpotterOnRecordings : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    alone_ = load(spotter_settings_from_environment(MatchMode::alone)).release();
-    anywhere_ = load(spotter_settings_from_environment(MatchMode::anywhere)).release();
+    alone_ = load(spotter_settings(MatchMode::alone, {})).release();
+    anywhere_ = load(spotter_settings(MatchMode::anywhere, {})).release();
   }
   static void TearDownTestSuite() {
     delete alone_;
@@ -205,11 +205,11 @@ TEST_F(SpotterOnRecordings, APhraseThatBeginsALongerOneWaitsForIt) {
   }
 }
 
-TEST_F(SpotterOnRecordings, StrictnessComesFromTheEnvironment) {
+TEST_F(SpotterOnRecordings, StrictnessComesFromTheTuning) {
   QUILLON_SKIP_WITHOUT_RECORDINGS();
-  setenv("QUILLON_KWS_THRESHOLD", "0.95", 1);
-  const SpotterSettings strict = spotter_settings_from_environment(MatchMode::anywhere);
-  unsetenv("QUILLON_KWS_THRESHOLD");
+  EngineTuning tuning;
+  tuning.spotter_threshold = 0.95f;
+  const SpotterSettings strict = spotter_settings(MatchMode::anywhere, tuning);
   EXPECT_FLOAT_EQ(strict.anywhere_threshold, 0.95f);
   auto model = load(strict);
   ASSERT_NE(model, nullptr);

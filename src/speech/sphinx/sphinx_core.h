@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "speech/engine_tuning.h"
 #include "speech/pinyin_readings.h"
 #include "speech/recognizer.h"
 #include "speech/sphinx/pinyin_phones.h"
@@ -42,11 +43,8 @@ struct SphinxSettings {
   std::string decoder_options;                      // further PocketSphinx options, "-name value ..."
 };
 
-// Defaults, changed by QUILLON_SPHINX_GARBAGE, QUILLON_SPHINX_END_FRAMES,
-// QUILLON_SPHINX_MIN_SCORE, QUILLON_SPHINX_MIN_CONTRAST, QUILLON_SPHINX_EXTRA_FRAMES,
-// QUILLON_SPHINX_PRONUNCIATIONS, QUILLON_SPHINX_MODEL and
-// QUILLON_SPHINX_OPTIONS.
-SphinxSettings sphinx_settings_from_environment();
+// Defaults, with what `tuning` gives kept within the ranges the decoder can use.
+SphinxSettings sphinx_settings(const EngineTuning& tuning);
 
 // The en-us acoustic model of package pocketsphinx-en-us.
 inline constexpr const char* kSphinxDefaultModel = "/usr/share/pocketsphinx/model/en-us/en-us";

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -13,12 +12,13 @@
 namespace quillon {
 namespace {
 
-float env_float(const char* name, float fallback) {
-  const char* v = std::getenv(name);
-  if (!v || !*v) return fallback;
-  char* end = nullptr;
-  const float f = std::strtof(v, &end);
-  return end && *end == '\0' && std::isfinite(f) ? f : fallback;
+// A tuning value, else `fallback`, kept within [low, high].
+float tuned(const std::optional<float>& value, float fallback, float low, float high) {
+  return std::clamp(value.value_or(fallback), low, high);
+}
+
+int tuned(const std::optional<float>& value, int fallback, float low, float high) {
+  return static_cast<int>(tuned(value, static_cast<float>(fallback), low, high));
 }
 
 // The language weight the decoder applies to grammar probabilities.
@@ -32,21 +32,19 @@ std::string garbage_word(const char* phone) {
 
 }  // namespace
 
-SphinxSettings sphinx_settings_from_environment() {
+SphinxSettings sphinx_settings(const EngineTuning& tuning) {
   SphinxSettings s;
-  s.garbage_probability = std::clamp(env_float("QUILLON_SPHINX_GARBAGE", s.garbage_probability), 1e-12f, 1.0f);
-  s.end_silence_frames =
-      static_cast<int>(std::clamp(env_float("QUILLON_SPHINX_END_FRAMES", float(s.end_silence_frames)), 5.0f, 100.0f));
-  if (const char* dir = std::getenv("QUILLON_SPHINX_MODEL"); dir && *dir) s.model_dir = dir;
-  if (const char* options = std::getenv("QUILLON_SPHINX_OPTIONS")) s.decoder_options = options;
-  s.noise_floor = std::clamp(env_float("QUILLON_SPHINX_NOISE_FLOOR", s.noise_floor), 0.0f, 0.1f);
-  s.pronunciations = static_cast<std::size_t>(
-      std::clamp(env_float("QUILLON_SPHINX_PRONUNCIATIONS", float(s.pronunciations)), 1.0f, 32.0f));
-  s.rules.min_phrase_score_per_frame = static_cast<int>(
-      std::clamp(env_float("QUILLON_SPHINX_MIN_SCORE", float(s.rules.min_phrase_score_per_frame)), -1000.0f, 0.0f));
-  s.rules.min_contrast_db = std::clamp(env_float("QUILLON_SPHINX_MIN_CONTRAST", s.rules.min_contrast_db), 0.0f, 60.0f);
-  s.rules.max_extra_frames = static_cast<int>(
-      std::clamp(env_float("QUILLON_SPHINX_EXTRA_FRAMES", float(s.rules.max_extra_frames)), 0.0f, 1000.0f));
+  s.garbage_probability = tuned(tuning.sphinx_garbage, s.garbage_probability, 1e-12f, 1.0f);
+  s.end_silence_frames = tuned(tuning.sphinx_end_frames, s.end_silence_frames, 5.0f, 100.0f);
+  s.model_dir = tuning.sphinx_model;
+  s.decoder_options = tuning.sphinx_options;
+  s.noise_floor = tuned(tuning.sphinx_noise_floor, s.noise_floor, 0.0f, 0.1f);
+  s.pronunciations =
+      static_cast<std::size_t>(tuned(tuning.sphinx_pronunciations, static_cast<float>(s.pronunciations), 1.0f, 32.0f));
+  SphinxRules& rules = s.rules;
+  rules.min_phrase_score_per_frame = tuned(tuning.sphinx_min_score, rules.min_phrase_score_per_frame, -1000.0f, 0.0f);
+  rules.min_contrast_db = tuned(tuning.sphinx_min_contrast, rules.min_contrast_db, 0.0f, 60.0f);
+  rules.max_extra_frames = tuned(tuning.sphinx_extra_frames, rules.max_extra_frames, 0.0f, 1000.0f);
   return s;
 }
 

@@ -36,12 +36,12 @@ std::string model_dir(const SphinxSettings& settings) {
 
 }  // namespace
 
-bool pocketsphinx_available(const EngineOptions&) {
-  return sphinx_model_problem(model_dir(sphinx_settings_from_environment())).empty();
+bool pocketsphinx_available(const EngineOptions& options) {
+  return sphinx_model_problem(model_dir(sphinx_settings(options.tuning))).empty();
 }
 
 std::unique_ptr<Recognizer> make_pocketsphinx(const EngineOptions& options, std::string& log) {
-  SphinxSettings settings = sphinx_settings_from_environment();
+  SphinxSettings settings = sphinx_settings(options.tuning);
   if (const auto problem = sphinx_model_problem(model_dir(settings)); !problem.empty()) {
     log += "pocketsphinx: " + problem + " (package pocketsphinx-en-us)\n";
     return nullptr;

@@ -26,7 +26,7 @@ class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision
     // the model loads, ready for the first vocabulary.
     readings_ = std::async(std::launch::async, [readings = options().readings] { readings->get(); });
     std::string error;
-    model_ = SpotterModel::load(paths_, spotter_settings_from_environment(options().match), error);
+    model_ = SpotterModel::load(paths_, spotter_settings(options().match, options().tuning), error);
     if (!model_) return SpeechStatus::failure(error);
     core_ = std::make_unique<SpotterCore>(*model_, *options().readings);
     if (!core_->ok()) {

@@ -56,9 +56,9 @@ struct SpotterSettings {
   int lanes = 2;           // readings of each utterance in `alone` mode
 };
 
-// Defaults for `mode`, with the spotter's strictness in that mode changed by
-// QUILLON_KWS_THRESHOLD and QUILLON_KWS_SCORE.
-SpotterSettings spotter_settings_from_environment(MatchMode mode);
+// Defaults for `mode`, with the spotter's strictness in that mode as `tuning`
+// gives it.
+SpotterSettings spotter_settings(MatchMode mode, const EngineTuning& tuning);
 
 // Empty when the loaded runtime library is the one our declarations match.
 std::string runtime_version_problem();

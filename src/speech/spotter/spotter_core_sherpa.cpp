@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -38,24 +37,16 @@ std::string read_file(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-float env_float(const char* name, float fallback) {
-  const char* v = std::getenv(name);
-  if (!v || !*v) return fallback;
-  char* end = nullptr;
-  const float f = std::strtof(v, &end);
-  return end && *end == '\0' && std::isfinite(f) ? f : fallback;
-}
-
 }  // namespace
 
-SpotterSettings spotter_settings_from_environment(MatchMode mode) {
+SpotterSettings spotter_settings(MatchMode mode, const EngineTuning& tuning) {
   SpotterSettings s;
   s.mode = mode;
   // The spotter's strictness in the mode in use.
   float& threshold = mode == MatchMode::alone ? s.keywords_threshold : s.anywhere_threshold;
   float& score = mode == MatchMode::alone ? s.keywords_score : s.anywhere_score;
-  threshold = std::clamp(env_float("QUILLON_KWS_THRESHOLD", threshold), 0.01f, 0.99f);
-  score = std::clamp(env_float("QUILLON_KWS_SCORE", score), 0.1f, 10.0f);
+  threshold = std::clamp(tuning.spotter_threshold.value_or(threshold), 0.01f, 0.99f);
+  score = std::clamp(tuning.spotter_score.value_or(score), 0.1f, 10.0f);
   s.anywhere_one_syllable_threshold = std::max(s.anywhere_one_syllable_threshold, s.anywhere_threshold);
   return s;
 }
