@@ -25,8 +25,9 @@ enum class MatchMode { alone, anywhere };
 
 struct EngineOptions {
   std::string program_folder;
-  std::string model_dir;   // empty: search the usual places
-  std::string audio_file;  // empty: the capture device
+  std::string executable_folder;  // where the models of a portable copy or an installation are; may be empty
+  std::string model_dir;          // empty: search the usual places
+  std::string audio_file;         // empty: the capture device
   std::string capture_device = "default";
   MatchMode match = MatchMode::alone;
   bool exit_after_audio = false;

@@ -127,8 +127,8 @@ ComposerHooks composer_hooks(const std::string& folder, Messages& messages, cons
 
 EngineOptions engine_options_for(const Options& o, const Settings& settings) {
   EngineOptions engine_options;
-  engine_options.program_folder =
-      resolve_program_folder(o.program_folder, QCoreApplication::applicationDirPath().toStdString());
+  engine_options.executable_folder = QCoreApplication::applicationDirPath().toStdString();
+  engine_options.program_folder = resolve_program_folder(o.program_folder, engine_options.executable_folder);
   engine_options.model_dir = o.model_dir;
   engine_options.audio_file = o.audio_file;
   engine_options.exit_after_audio = o.exit_after_audio;

@@ -11,6 +11,9 @@ namespace {
 
 constexpr int kExtensionLength = 4;  // ".xml"
 
+// Set by the build: the installation's data folder relative to its bin folder.
+constexpr const char* kDataFromBin = QUILLON_DATA_FROM_BIN;
+
 bool can_make_files_in(const QString& folder) {
   // Permission bits lie on read-only mounts and for root; trying is the only sure test.
   QTemporaryFile probe(folder + "/.quillon-probe-XXXXXX");
@@ -19,7 +22,9 @@ bool can_make_files_in(const QString& folder) {
 
 // The bin folder of an installation (share/quillon beside it) belongs to the
 // package manager, even for root, who could write there.
-bool is_installed_bin(const QString& folder) { return QFileInfo(folder + "/../share/quillon").isDir(); }
+bool is_installed_bin(const std::string& folder) {
+  return QFileInfo(QString::fromStdString(installation_data_folder(folder))).isDir();
+}
 
 std::string lower_ascii(std::string s) {
   for (char& c : s) {
@@ -36,11 +41,21 @@ std::string resolve_program_folder(const std::string& chosen, const std::string&
     return QDir::cleanPath(QDir(QString::fromStdString(chosen)).absolutePath()).toStdString();
   }
   const QString exe = QString::fromStdString(executable_folder);
-  if (!exe.isEmpty() && !is_installed_bin(exe) && can_make_files_in(exe)) return QDir::cleanPath(exe).toStdString();
-  // GenericDataLocation honours $XDG_DATA_HOME and falls back to ~/.local/share.
-  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quillon";
+  if (!exe.isEmpty() && !is_installed_bin(executable_folder) && can_make_files_in(exe)) {
+    return QDir::cleanPath(exe).toStdString();
+  }
+  const QString data = QString::fromStdString(user_data_folder());
   QDir().mkpath(data);
   return QDir::cleanPath(data).toStdString();
+}
+
+std::string user_data_folder() {
+  // GenericDataLocation honours $XDG_DATA_HOME and falls back to ~/.local/share.
+  return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quillon").toStdString();
+}
+
+std::string installation_data_folder(const std::string& executable_folder) {
+  return executable_folder + "/" + kDataFromBin;
 }
 
 std::vector<std::string> list_games(const std::string& folder) {

@@ -2,7 +2,6 @@
 #include <QFile>
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,15 +12,14 @@
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/model_files.h"
 #include "speech/spotter/pinyin_keywords.h"
+#include "vocabulary/program_folder.h"
 
 namespace quillon {
 namespace fs = std::filesystem;
 
 namespace {
 
-// Set by the build: the installation's data folder relative to its bin folder,
-// and the source tree's models/ (empty in builds made for packaging).
-constexpr const char* kDataFromBin = QUILLON_DATA_FROM_BIN;
+// Set by the build: the source tree's models/ (empty in builds made for packaging).
 constexpr const char* kSourceModels = QUILLON_SOURCE_MODELS;
 
 struct ShippedFile {
@@ -44,18 +42,6 @@ std::vector<ShippedFile> shipped_files() {
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string executable_folder() {
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : exe.parent_path().string();
-}
-
-std::string user_data_folder() {
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::string(xdg) + "/quillon";
-  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.local/share/quillon";
-  return {};
 }
 
 // Varint at `at`; false when it runs past the end.
@@ -167,10 +153,10 @@ std::vector<std::string> model_search_folders(const EngineOptions& options) {
   if (!options.model_dir.empty()) return {options.model_dir};  // an explicit folder is the only one looked at
   std::vector<fs::path> candidates;
   if (!options.program_folder.empty()) candidates.push_back(fs::path(options.program_folder) / "models");
-  const fs::path exe = executable_folder();
-  if (!exe.empty()) candidates.push_back(exe / "models");
-  if (const auto user = user_data_folder(); !user.empty()) candidates.push_back(fs::path(user) / "models");
-  if (!exe.empty()) candidates.push_back(exe / kDataFromBin / "models");
+  const std::string& exe = options.executable_folder;
+  if (!exe.empty()) candidates.push_back(fs::path(exe) / "models");
+  candidates.push_back(fs::path(user_data_folder()) / "models");
+  if (!exe.empty()) candidates.push_back(fs::path(installation_data_folder(exe)) / "models");
   if (*kSourceModels) candidates.push_back(kSourceModels);
   std::vector<std::string> folders;
   for (const fs::path& candidate : candidates) {

@@ -25,8 +25,8 @@ struct ModelPaths {
 
 // The models/ folders to look in, best first, each once: options.model_dir
 // alone when given; else models/ of the program folder and of the
-// executable's folder, the per-user one ($XDG_DATA_HOME/quillon/models), the
-// installation's share/quillon/models, and in a development build models/ of
+// executable's folder, of the user's data folder and of the installation's
+// (see vocabulary/program_folder.h), and in a development build models/ of
 // the source tree.
 std::vector<std::string> model_search_folders(const EngineOptions& options);
 
