@@ -24,8 +24,11 @@ namespace quillon {
 template <typename Core, typename Decision>
 class ListeningEngine : public RecognizerBase {
  public:
-  explicit ListeningEngine(EngineOptions options)
-      : options_(std::move(options)), self_(std::make_shared<Self>(Self{this, 0})) {}
+  // `engine`: the name the registry knows it by.
+  ListeningEngine(const char* engine, EngineOptions options)
+      : RecognizerBase(recognizer_display_names(engine, options)),
+        options_(std::move(options)),
+        self_(std::make_shared<Self>(Self{this, 0})) {}
 
   ~ListeningEngine() override { shut_down(); }
 

@@ -26,7 +26,10 @@ struct ScriptedRecognizer::Reader {
 };
 
 ScriptedRecognizer::ScriptedRecognizer(std::shared_ptr<std::istream> input, EngineOptions options)
-    : input_(std::move(input)), options_(std::move(options)), self_(std::make_shared<Self>(Self{this})) {}
+    : RecognizerBase(recognizer_display_names(kScriptedEngine, options)),
+      input_(std::move(input)),
+      options_(std::move(options)),
+      self_(std::make_shared<Self>(Self{this})) {}
 
 ScriptedRecognizer::~ScriptedRecognizer() {
   if (!reader_) return;
@@ -41,10 +44,6 @@ ScriptedRecognizer::~ScriptedRecognizer() {
   } else {
     reader_->thread.detach();
   }
-}
-
-std::vector<std::string> ScriptedRecognizer::recognizer_names() const {
-  return recognizer_display_names(kScriptedEngine, options_);
 }
 
 void ScriptedRecognizer::hear(const std::string& utterance) {

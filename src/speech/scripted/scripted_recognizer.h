@@ -24,8 +24,6 @@ class ScriptedRecognizer : public RecognizerBase {
   ScriptedRecognizer(std::shared_ptr<std::istream> input, EngineOptions options);
   ~ScriptedRecognizer() override;
 
-  std::vector<std::string> recognizer_names() const override;
-
   // One utterance, on the GUI thread: while the rules are active, a phrase of
   // the grammar (exactly, case and blanks included) is a recognition, anything
   // else a false recognition; while they are inactive it is ignored.

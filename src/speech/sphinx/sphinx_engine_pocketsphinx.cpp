@@ -10,12 +10,11 @@ namespace {
 class PocketSphinxEngine : public ListeningEngine<SphinxCore, SphinxDecision> {
  public:
   PocketSphinxEngine(EngineOptions options, SphinxSettings settings)
-      : ListeningEngine(std::move(options)), settings_(std::move(settings)) {}
+      : ListeningEngine(kPocketSphinxEngine, std::move(options)),
+        settings_(std::move(settings)),
+        stands_in_(!keyword_spotter_available(this->options())) {}
 
-  std::vector<std::string> recognizer_names() const override {
-    return recognizer_display_names(kPocketSphinxEngine, options());
-  }
-  bool stands_in_for_missing_model() const override { return !keyword_spotter_available(options()); }
+  bool stands_in_for_missing_model() const override { return stands_in_; }
 
  protected:
   SpeechStatus open_context() override {
@@ -28,6 +27,7 @@ class PocketSphinxEngine : public ListeningEngine<SphinxCore, SphinxDecision> {
 
  private:
   SphinxSettings settings_;
+  bool stands_in_;  // the Mandarin model was missing when this engine was made
 };
 
 std::string model_dir(const SphinxSettings& settings) {

@@ -11,14 +11,10 @@ namespace {
 class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision> {
  public:
   KeywordSpotterEngine(EngineOptions options, ModelPaths paths)
-      : ListeningEngine(std::move(options)), paths_(std::move(paths)) {}
+      : ListeningEngine(kKeywordSpotterEngine, std::move(options)), paths_(std::move(paths)) {}
 
   // The core refers to the model: it goes first.
   ~KeywordSpotterEngine() override { shut_down(); }
-
-  std::vector<std::string> recognizer_names() const override {
-    return recognizer_display_names(kKeywordSpotterEngine, options());
-  }
 
  protected:
   SpeechStatus open_context() override {

@@ -64,9 +64,9 @@ bool has_sha256(const std::string& path, const std::string& expected) {
 
 bool tokens_look_intact(const std::string& path) { return !TokenSet::parse(read_file(path)).empty(); }
 
-// Every engine listing asks for the models again; reading megabytes each time
-// would make the window slow, so a file's verdict is kept while its size and
-// modification time stay the same.
+// Making an engine and listing the others each ask for the models; reading
+// megabytes each time would slow the start, so a file's verdict is kept while
+// its size and modification time stay the same.
 bool remembered(const std::string& path, const std::string& check,
                 const std::function<bool(const std::string&)>& compute) {
   static std::mutex mutex;
