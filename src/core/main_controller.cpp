@@ -149,13 +149,13 @@ void MainController::toggle_voice_commands() {
       return report_activation_failure(status);
     }
     set_rule_active(true);
-    view_.set_enabled(Control::SREngines, false);
+    view_.set_enabled(Control::RecognizerBox, false);
   } else {
     if (const SpeechStatus status = recognizer_->set_rules_active(false); !status.ok) {
       return report_activation_failure(status);
     }
     set_rule_active(false);
-    view_.set_enabled(Control::SREngines, true);
+    view_.set_enabled(Control::RecognizerBox, true);
   }
 }
 
@@ -179,8 +179,9 @@ void MainController::report_activation_failure(const SpeechStatus& status) {
 }
 
 void MainController::switch_voice_controls() {
-  const bool idle = view_.is_enabled(Control::Command1);
-  for (Control c : {Control::Command1, Control::Command4, Control::Command6, Control::Command3, Control::List2}) {
+  const bool idle = view_.is_enabled(Control::AddPhraseButton);
+  for (Control c : {Control::AddPhraseButton, Control::DeletePhraseButton, Control::TestButton,
+                    Control::DeleteGameButton, Control::GameList}) {
     view_.set_enabled(c, !idle);
   }
   view_.set_start_caption(idle ? text::kStartCaptionRunning : text::kStartCaptionIdle);
@@ -204,12 +205,12 @@ void MainController::toggle_test_mode() {
 
 void MainController::set_test_controls(bool testing) {
   view_.set_test_caption(testing ? text::kTestCaptionRunning : text::kTestCaptionIdle);
-  for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Command4, Control::Command5,
-                    Control::List2}) {
+  for (Control c : {Control::AddPhraseButton, Control::AddGameButton, Control::DeleteGameButton,
+                    Control::DeletePhraseButton, Control::VoiceCommandsButton, Control::GameList}) {
     view_.set_enabled(c, !testing);
   }
   view_.set_feedback_visible(testing);
-  view_.set_enabled(Control::SREngines, !testing);
+  view_.set_enabled(Control::RecognizerBox, !testing);
 }
 
 void MainController::on_recognition(const std::string& text) {
@@ -326,7 +327,7 @@ void MainController::add_game() {
   }
   if (created.outcome == GameCreation::Exists) prompt(kGameExists);
   // While voice commands run the game list is locked: the game waits there.
-  if (!view_.is_enabled(Control::List2)) return;
+  if (!view_.is_enabled(Control::GameList)) return;
   view_.select_game_row(row);
   // A game added again under a deleted game's name must load although its
   // name is still the current one.

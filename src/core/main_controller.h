@@ -31,17 +31,18 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform);
 
   void start_up(bool show_intro);
-  void choose_game(int row);     // List2_Click
-  void toggle_voice_commands();  // Command5_Click
-  void toggle_test_mode();       // Command6_Click
-  void on_feedback_timer();      // Timer1_Timer
-  void add_phrase();             // Command1_Click
-  void delete_phrase();          // Command4_Click
-  void select_phrase(int row);   // List1_Click
-  void add_game();               // Command2_Click
-  void delete_game();            // Command3_Click
-  void open_home_page();         // Image1, Image7, after help
-  void open_second_page();       // Image6
+  // The controls' events, by what the user did.
+  void choose_game(int row);
+  void toggle_voice_commands();
+  void toggle_test_mode();
+  void on_feedback_timer();  // a second after the feedback last changed
+  void add_phrase();
+  void delete_phrase();
+  void select_phrase(int row);
+  void add_game();
+  void delete_game();
+  void open_home_page();    // the logo, the lower banner, and after the help
+  void open_second_page();  // the upper banner
 
   // Called once the audio file given on the command line has been heard and
   // every run it started has ended.

@@ -80,7 +80,6 @@ class FakeView : public MainView {
     feedback = text;
     timer_running = true;
   }
-  std::string feedback_text() const override { return feedback; }
   void stop_feedback_timer() override { timer_running = false; }
   void set_listening(bool on) override { listening = on; }
   void show_local_page(const std::string& path) override {

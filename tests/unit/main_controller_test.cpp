@@ -204,11 +204,11 @@ TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
   EXPECT_TRUE(w.controller.state().rule_active);
   EXPECT_TRUE(w.recognizer.active);
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionRunning);
-  for (Control c : {Control::Command1, Control::Command3, Control::Command4, Control::Command6, Control::List2,
-                    Control::SREngines}) {
+  for (Control c : {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+                    Control::TestButton, Control::GameList, Control::RecognizerBox}) {
     EXPECT_FALSE(w.view.is_enabled(c));
   }
-  EXPECT_TRUE(w.view.is_enabled(Control::Command2));
+  EXPECT_TRUE(w.view.is_enabled(Control::AddGameButton));
 
   w.controller.on_recognition("城堡");
   w.controller.on_recognition("三号部队过来");
@@ -218,8 +218,8 @@ TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
   w.controller.toggle_voice_commands();
   EXPECT_FALSE(w.controller.state().rule_active);
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionIdle);
-  for (Control c : {Control::Command1, Control::Command3, Control::Command4, Control::Command6, Control::List2,
-                    Control::SREngines}) {
+  for (Control c : {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+                    Control::TestButton, Control::GameList, Control::RecognizerBox}) {
     EXPECT_TRUE(w.view.is_enabled(c));
   }
 }
@@ -256,8 +256,9 @@ TEST(TestMode, ShowsTheAdviceBeforeActivatingThenOnlyShowsPhrases) {
   EXPECT_TRUE(w.controller.state().test_mode);
   EXPECT_TRUE(w.view.feedback_visible);
   EXPECT_EQ(w.view.test_caption, text::kTestCaptionRunning);
-  for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Command4, Control::Command5,
-                    Control::List2, Control::SREngines}) {
+  for (Control c :
+       {Control::AddPhraseButton, Control::AddGameButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+        Control::VoiceCommandsButton, Control::GameList, Control::RecognizerBox}) {
     EXPECT_FALSE(w.view.is_enabled(c));
   }
   w.desktop.log.clear();
@@ -275,7 +276,7 @@ TEST(TestMode, ShowsTheAdviceBeforeActivatingThenOnlyShowsPhrases) {
   EXPECT_FALSE(w.controller.state().rule_active);
   EXPECT_FALSE(w.view.feedback_visible);
   EXPECT_EQ(w.view.test_caption, text::kTestCaptionIdle);
-  EXPECT_TRUE(w.view.is_enabled(Control::Command5));
+  EXPECT_TRUE(w.view.is_enabled(Control::VoiceCommandsButton));
 }
 
 TEST(TestMode, RefusalsAndPlatformFailuresLeaveEverythingAsItWas) {
