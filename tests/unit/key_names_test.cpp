@@ -111,12 +111,5 @@ TEST(ActionFamily, OpenOrWriteAnywhereMakesACommand) {
   }
 }
 
-TEST(Describe, ShowsStepsHoldsAndCommands) {
-  EXPECT_EQ(describe(read_action("Ctrl+Up!1000*MRBC*Foo")),
-            "Ctrl + Up hold 1 s, pause 0.5 s\nright click, pause 0.5 s\n(unknown Foo), pause 0.5 s\n");
-  EXPECT_EQ(describe(read_action("openIE[http://x]")), "open web page http://x\n");
-  EXPECT_EQ(describe(read_action("Write")), "(no bracket text: nothing happens)\n");
-}
-
 }  // namespace
 }  // namespace quillon
