@@ -11,8 +11,6 @@
 //   sphinx_eval MANIFEST [--decisions FILE]
 //   MANIFEST lines: wav path, half (tune|aside), kind (command|talk|sound|...), expected phrase or "-"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -26,20 +24,16 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "measures.h"
 #include "speech/grammar_file.h"
 #include "speech/sphinx/pinyin_phones.h"
 #include "speech/sphinx/sphinx_core.h"
 #include "speech/wav_reader.h"
 
 using namespace quillon;
+using namespace quillon::bench;
 
 namespace {
-
-double cpu_seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 EngineTuning tuning_from_environment() {
   return resolve_settings({{}, settings_from_environment(std::getenv), {}}).effective.tuning;
