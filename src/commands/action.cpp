@@ -1,4 +1,5 @@
 #include "commands/action.h"
+#include "vocabulary/ascii_case.h"
 
 #include <charconv>
 #include <cmath>

@@ -17,10 +17,6 @@ struct MouseAction {
   int repeat;  // 2 for a double click: the same event twice, back to back
 };
 
-// Lower-cases ASCII letters only; names are ASCII, and other characters must
-// stay as they are so that an unknown name stays unknown.
-std::string ascii_lower(std::string_view text);
-
 // The virtual-key code of a key name, compared without regard to case.
 std::optional<std::uint8_t> key_code(std::string_view name);
 

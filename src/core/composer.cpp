@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {

@@ -1,7 +1,7 @@
 #include "core/main_controller.h"
 
-#include "commands/key_names.h"
 #include "core/texts.h"
+#include "vocabulary/ascii_case.h"
 #include "vocabulary/vocab_text.h"
 
 namespace quillon {

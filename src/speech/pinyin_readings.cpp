@@ -3,9 +3,9 @@
 #include <QString>
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "speech/latin_readings.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {
@@ -51,9 +51,7 @@ std::u32string spoken_form(const std::string& phrase) {
 PhraseReadings::Character letter_run(const std::u32string& text, std::size_t& at) {
   std::string run;
   for (; at < text.size() && is_ascii_letter(text[at]); ++at) run += static_cast<char>(text[at]);
-  std::string upper = run;
-  for (char& c : upper) c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
-  return {run, latin_readings(run), upper};
+  return {run, latin_readings(run), ascii_upper(run)};
 }
 
 struct Letter {
@@ -158,7 +156,7 @@ std::string plain_pinyin(const std::string& toned) {
   for (std::size_t i = 0; i < toned.size();) {
     const auto b = static_cast<unsigned char>(toned[i]);
     if (b < 0x80) {
-      out += static_cast<char>(std::tolower(b));
+      out += ascii_lower(static_cast<char>(b));
       ++i;
       continue;
     }

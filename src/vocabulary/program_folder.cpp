@@ -1,4 +1,5 @@
 #include "vocabulary/program_folder.h"
+#include "vocabulary/ascii_case.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,13 +25,6 @@ bool can_make_files_in(const QString& folder) {
 // package manager, even for root, who could write there.
 bool is_installed_bin(const std::string& folder) {
   return QFileInfo(QString::fromStdString(installation_data_folder(folder))).isDir();
-}
-
-std::string lower_ascii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
 }
 
 }  // namespace
@@ -68,7 +62,7 @@ std::vector<std::string> list_games(const std::string& folder) {
     games.push_back(name.left(name.size() - kExtensionLength).toStdString());
   }
   std::sort(games.begin(), games.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = lower_ascii(a), lb = lower_ascii(b);
+    const std::string la = ascii_lower(a), lb = ascii_lower(b);
     return la != lb ? la < lb : a < b;
   });
   // "a.xml" and "a.XML" side by side (possible on Linux only) are one game.

@@ -8,6 +8,7 @@
 
 #include "commands/action.h"
 #include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {

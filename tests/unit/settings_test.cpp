@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "commands/key_names.h"
 #include "core/settings.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {

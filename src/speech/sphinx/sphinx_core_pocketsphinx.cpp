@@ -8,6 +8,7 @@
 
 #include "speech/sphinx/pinyin_phones.h"
 #include "speech/sphinx/sphinx_core.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {
@@ -24,11 +25,7 @@ int tuned(const std::optional<float>& value, int fallback, float low, float high
 // The language weight the decoder applies to grammar probabilities.
 constexpr float kLanguageWeight = 6.5f;
 
-std::string garbage_word(const char* phone) {
-  std::string w = "g_";
-  for (const char* p = phone; *p; ++p) w += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-  return w;
-}
+std::string garbage_word(const char* phone) { return "g_" + ascii_lower(phone); }
 
 }  // namespace
 
