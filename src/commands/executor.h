@@ -8,9 +8,6 @@
 
 namespace quillon {
 
-inline constexpr const char* kPromptTitle = "提示";
-inline constexpr const char* kNoProgramMessage = "这个路径下没有对应的程序！";
-
 class Executor {
  public:
   explicit Executor(Platform platform) : platform_(platform) {}

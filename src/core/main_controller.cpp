@@ -7,10 +7,7 @@
 namespace quillon {
 namespace {
 
-constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
-constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
-constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
-// Phrases named in the sounds-alike warning; more are summed up as "等".
+// Phrases named in the sounds-alike warning; more are summed up.
 constexpr std::size_t kAlikeNamed = 3;
 
 std::string joined_lines(const std::vector<std::string>& lines) {
@@ -58,7 +55,7 @@ void MainController::start_up(bool show_intro) {
   view_.set_games(store_.list_games());
   view_.show_local_page(store_.ad_page_path());
   if (!speech_startup()) {
-    platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kEngineDownloadAddress);
+    platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kModelDownloadAddress);
   }
 }
 
@@ -239,13 +236,13 @@ void MainController::on_audio_finished() {
 std::optional<std::string> MainController::refusal_for_new_entry(const std::string& phrase,
                                                                  const std::string& action) const {
   if (const std::string c = first_forbidden(phrase, "()\"<&"); !c.empty()) {
-    return "发音词汇里不能有字符“" + c + "”，请去掉它再添加。";
+    return text::kPhraseCharacterBefore + c + text::kCharacterAfter;
   }
   if (const std::string c = first_forbidden(action, "\"<&"); !c.empty()) {
-    return "快捷键里不能有字符“" + c + "”，请去掉它再添加。";
+    return text::kActionCharacterBefore + c + text::kCharacterAfter;
   }
   if (const std::string c = store_.first_unencodable(phrase + action); !c.empty()) {
-    return "字符“" + c + "”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。";
+    return text::kUnencodableBefore + c + text::kUnencodableAfter;
   }
   return std::nullopt;
 }
@@ -261,7 +258,7 @@ void MainController::add_phrase() {
     if (existing.back() == phrase) return prompt(text::kDuplicatePhrase);
   }
   const std::optional<std::string> game = selected_game();
-  if (!game) return prompt(kNoGameForEdit);
+  if (!game) return prompt(text::kNoGameForEdit);
   if (auto refusal = refusal_for_new_entry(phrase, action)) return prompt(*refusal);
   const std::string new_text = insert_entry(state_.vocab_text, phrase, action);
   const StoreResult written = store_.write(*game, new_text);
@@ -278,22 +275,23 @@ void MainController::warn_if_sounds_alike(const std::string& phrase, const std::
   if (!recognizer_) return;
   const std::vector<std::string> alike = recognizer_->phrases_alike(phrase, existing);
   if (alike.empty()) return;
+  const auto quoted = [](const std::string& name) { return text::kOpenQuote + name + text::kCloseQuote; };
   std::string names;
   for (std::size_t k = 0; k < alike.size() && k < kAlikeNamed; ++k) {
-    names += (k == 0 ? "“" : "、“") + alike[k] + "”";
+    names += (k == 0 ? "" : text::kListSeparator) + quoted(alike[k]);
   }
-  if (alike.size() > kAlikeNamed) names += "等";
-  prompt("“" + phrase + "”" + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
+  if (alike.size() > kAlikeNamed) names += text::kAndMore;
+  prompt(quoted(phrase) + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
 }
 
 void MainController::delete_phrase() {
   const std::optional<int> row = view_.selected_phrase_row();
   if (!row) return prompt(text::kSelectPhraseToDelete);
   const std::optional<std::string> game = selected_game();
-  if (!game) return prompt(kNoGameForEdit);
+  if (!game) return prompt(text::kNoGameForEdit);
   const std::string phrase = parse_list_item(view_.phrases().at(static_cast<std::size_t>(*row))).phrase;
   const std::string new_text = remove_entry(state_.vocab_text, phrase);
-  if (new_text == state_.vocab_text) return prompt(kPhraseNotInFile);
+  if (new_text == state_.vocab_text) return prompt(text::kPhraseNotInFile);
   const StoreResult written = store_.write(*game, new_text);
   if (!written.ok) return prompt(written.error);
   state_.vocab_text = new_text;
@@ -325,7 +323,7 @@ void MainController::add_game() {
     view_.add_game(name);
     row = view_.game_count() - 1;
   }
-  if (created.outcome == GameCreation::Exists) prompt(kGameExists);
+  if (created.outcome == GameCreation::Exists) prompt(text::kGameExists);
   // While voice commands run the game list is locked: the game waits there.
   if (!view_.is_enabled(Control::GameList)) return;
   view_.select_game_row(row);

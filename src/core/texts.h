@@ -1,6 +1,7 @@
 #pragma once
 
 // The program's own fixed texts: captions and messages shown to the user.
+// Header-only constants, so that every layer takes its texts from here.
 
 namespace quillon::text {
 
@@ -22,8 +23,9 @@ inline constexpr const char* kStartupAdvice =
     "的识别你的声音。哦，不要忘了打开你的麦克风。";
 
 inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
-// Where a user gets the speech model Quillon listens with.
-inline constexpr const char* kEngineDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
+// Where a user gets the speech model Quillon listens with: in that message,
+// the help text and the log.
+inline constexpr const char* kModelDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
 
 inline constexpr const char* kNoChineseEngineAtAll =
     "没有安装中文语音包！或者没有安装中文语音识别引擎！具体安装方法请点击“帮助”按钮！";
@@ -69,6 +71,24 @@ inline constexpr const char* kMicrophoneNotFound = "（未找到）";
 inline constexpr const char* kMicrophoneFixed = "本次运行的麦克风由命令行或环境变量 QUILLON_ALSA_DEVICE 指定";
 inline constexpr const char* kMicrophoneLevel = "麦克风音量：语音命令或测试运行时显示";
 
+// The window's fixed captions.
+inline constexpr const char* kNewGameNameCaption = "新的游戏名字：";
+inline constexpr const char* kAddCaption = "添加";
+inline constexpr const char* kGameListCaption = "游戏列表：";
+inline constexpr const char* kDeleteGameCaption = "删除选中的游戏";
+inline constexpr const char* kHelpCaption = "软件帮助";
+inline constexpr const char* kPhraseListCaption = "已经添加的语音快捷键：";
+inline constexpr const char* kDeletePhraseCaption = "删除选中的语音快捷键";
+inline constexpr const char* kPhraseCaption = "发音词汇：(添加你想读的中文词汇)";
+inline constexpr const char* kActionCaption = "快捷键：(如果同时压两个键，用\"+\"号相连)";
+inline constexpr const char* kHelpTitle = "帮助";
+// The composer's file dialog.
+inline constexpr const char* kOpenFileTitle = "打开文件";
+inline constexpr const char* kAllFilesFilter = "所有文件 (*)";
+
+// An action that starts a program whose file is not there.
+inline constexpr const char* kNoProgram = "这个路径下没有对应的程序！";
+
 // Phrase editing and game management.
 inline constexpr const char* kEnterPhrase = "请添加你想读的中文词汇";
 inline constexpr const char* kEnterAction = "请添加中文词汇对应的快捷键";
@@ -77,13 +97,28 @@ inline constexpr const char* kInvalidAfterEdit = "无效的语音词汇文件！
 inline constexpr const char* kSelectPhraseToDelete = "选中你要删除的语音快捷键";
 inline constexpr const char* kEnterGameName = "请填入游戏名字！";
 inline constexpr const char* kConfirmDeleteGame = "确实要删除这个游戏的语音词汇文件吗？";
+inline constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
+inline constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
+inline constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
+// A character a new entry cannot hold goes between the two.
+inline constexpr const char* kPhraseCharacterBefore = "发音词汇里不能有字符“";
+inline constexpr const char* kActionCharacterBefore = "快捷键里不能有字符“";
+inline constexpr const char* kCharacterAfter = "”，请去掉它再添加。";
+inline constexpr const char* kUnencodableBefore = "字符“";
+inline constexpr const char* kUnencodableAfter = "”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。";
 
 // What the speech engine says about the vocabulary.
 inline constexpr const char* kCannotListenFor =
     "语音识别引擎读不出下面这些词汇里的一些字符（符号、表情等），请改掉这些字符：";
-// Between the new phrase and the ones it sounds like, then after them.
+// Between the new phrase and the ones it sounds like, then after them. Each
+// phrase is quoted; the ones it sounds like are listed with a separator, and
+// more than a few are summed up.
 inline constexpr const char* kSoundsAlikeAnd = "和";
 inline constexpr const char* kSoundsAlike = "听起来很像，语音识别可能分不清。";
+inline constexpr const char* kOpenQuote = "“";
+inline constexpr const char* kCloseQuote = "”";
+inline constexpr const char* kListSeparator = "、";
+inline constexpr const char* kAndMore = "等";
 
 // The on-screen echo: between the phrase heard and the action done.
 inline constexpr const char* kEchoArrow = " → ";

@@ -111,7 +111,7 @@ class NoInput : public InputInjector {
 ComposerHooks composer_hooks(const std::string& folder, Messages& messages, const HelpAddresses& help) {
   ComposerHooks hooks;
   hooks.choose_file = [folder]() -> std::optional<QString> {
-    QFileDialog dialog(nullptr, "打开文件", QString::fromStdString(folder), "所有文件 (*)");
+    QFileDialog dialog(nullptr, text::kOpenFileTitle, QString::fromStdString(folder), text::kAllFilesFilter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();

@@ -170,15 +170,15 @@ MainWindow::MainWindow(QWidget* parent)
 void MainWindow::build_games_group() {
   games_group_ = make<QGroupBox>(this, form::kGamesGroup);
   games_group_->setAutoFillBackground(true);
-  make_label(games_group_, form::kGameNameLabel, "新的游戏名字：");
+  make_label(games_group_, form::kGameNameLabel, text::kNewGameNameCaption);
   game_name_box_ = make<QLineEdit>(games_group_, form::kGameNameBox);
-  add_game_button_ = make_button(games_group_, form::kAddGameButton, "添加");
+  add_game_button_ = make_button(games_group_, form::kAddGameButton, text::kAddCaption);
   recognizer_box_ = make<QComboBox>(games_group_, form::kRecognizerBox);
   recognizer_box_->setEditable(true);
   recognizer_box_->setEditText(form::kRecognizerBox.name);
-  make_label(games_group_, form::kGameListLabel, "游戏列表：");
+  make_label(games_group_, form::kGameListLabel, text::kGameListCaption);
   game_list_ = make<QListWidget>(games_group_, form::kGameList);
-  delete_game_button_ = make_button(games_group_, form::kDeleteGameButton, "删除选中的游戏");
+  delete_game_button_ = make_button(games_group_, form::kDeleteGameButton, text::kDeleteGameCaption);
   status_label_ = make_label(games_group_, form::kStatusLabel, "");
   voice_commands_button_ = make_button(games_group_, form::kVoiceCommandsButton, text::kStartCaptionDesign, true);
 }
@@ -186,24 +186,24 @@ void MainWindow::build_games_group() {
 void MainWindow::build_phrases_group() {
   phrases_group_ = make<QGroupBox>(this, form::kPhrasesGroup);
   phrases_group_->setAutoFillBackground(true);
-  help_button_ = make_button(phrases_group_, form::kHelpButton, "软件帮助", true);
+  help_button_ = make_button(phrases_group_, form::kHelpButton, text::kHelpCaption, true);
   home_picture_ = make_picture(phrases_group_, form::kHomePicture, ":/pictures/logo.svg");
   home_picture_->setCursor(QCursor(QPixmap(":/pictures/house.svg"), 0, 0));
-  make_label(phrases_group_, form::kPhraseListLabel, "已经添加的语音快捷键：");
+  make_label(phrases_group_, form::kPhraseListLabel, text::kPhraseListCaption);
   phrase_list_ = make<QListWidget>(phrases_group_, form::kPhraseList);
   feedback_box_ = make<QLineEdit>(phrases_group_, form::kFeedbackBox);
   feedback_box_->hide();
-  delete_phrase_button_ = make_button(phrases_group_, form::kDeletePhraseButton, "删除选中的语音快捷键");
-  make_label(phrases_group_, form::kPhraseLabel, "发音词汇：(添加你想读的中文词汇)");
+  delete_phrase_button_ = make_button(phrases_group_, form::kDeletePhraseButton, text::kDeletePhraseCaption);
+  make_label(phrases_group_, form::kPhraseLabel, text::kPhraseCaption);
   phrase_box_ = make<QLineEdit>(phrases_group_, form::kPhraseBox);
-  make_label(phrases_group_, form::kActionLabel, "快捷键：(如果同时压两个键，用\"+\"号相连)");
+  make_label(phrases_group_, form::kActionLabel, text::kActionCaption);
   action_box_ = make<QLineEdit>(phrases_group_, form::kActionBox);
   file_picture_ = make_picture(phrases_group_, form::kFilePicture, ":/pictures/document.svg");
   web_picture_ = make_picture(phrases_group_, form::kWebPicture, ":/pictures/webpage.svg");
   mouse_picture_ = make_picture(phrases_group_, form::kMousePicture, ":/pictures/mouse.svg");
   keys_picture_ = make_picture(phrases_group_, form::kKeysPicture, ":/pictures/keyboard.svg");
   test_button_ = make_button(phrases_group_, form::kTestButton, text::kTestCaptionIdle);
-  add_phrase_button_ = make_button(phrases_group_, form::kAddPhraseButton, "添加");
+  add_phrase_button_ = make_button(phrases_group_, form::kAddPhraseButton, text::kAddCaption);
   make<QListWidget>(phrases_group_, form::kGameFileList)->hide();
 }
 

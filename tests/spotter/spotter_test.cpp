@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 
+#include "core/texts.h"
 #include "model_location.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/spotter_core.h"
@@ -355,7 +356,7 @@ TEST(KeywordSpotterEngine, MissingOrDamagedModelsLeaveTheEngineUnavailable) {
     EXPECT_FALSE(keyword_spotter_available(options)) << row.what;
     std::string log;
     EXPECT_EQ(make_keyword_spotter(options, log), nullptr) << row.what;
-    EXPECT_NE(log.find(kKwsModelPage), std::string::npos) << row.what << ": " << log;
+    EXPECT_NE(log.find(text::kModelDownloadAddress), std::string::npos) << row.what << ": " << log;
   }
   fs::remove_all(dir);
 }

@@ -74,7 +74,7 @@ TEST(StartUp, AQuitDuringTheAdviceStartsNothingMore) {
 }
 
 TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
-  const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kEngineDownloadAddress;
+  const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kModelDownloadAddress;
   for (const char* failing : {"context", "grammar", "interest"}) {
     Window w;
     w.recognizer.failing = {failing};

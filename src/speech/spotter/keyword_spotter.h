@@ -12,9 +12,8 @@
 namespace quillon {
 
 inline constexpr char kKeywordSpotterEngine[] = "sherpa";
-// The model it needs, and where a user without it can fetch it.
+// The model it needs (text::kModelDownloadAddress says where to fetch it).
 inline constexpr const char* kKwsModelName = "sherpa-onnx-kws-zipformer-wenetspeech-3.3M-2024-01-01-mobile";
-inline constexpr const char* kKwsModelPage = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
 
 // The runtime library is the expected version and a model folder was found.
 bool keyword_spotter_available(const EngineOptions& options);

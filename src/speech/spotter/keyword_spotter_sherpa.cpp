@@ -1,5 +1,6 @@
 #include <future>
 
+#include "core/texts.h"
 #include "speech/engines.h"
 #include "speech/listening_engine.h"
 #include "speech/spotter/keyword_spotter.h"
@@ -54,7 +55,7 @@ std::unique_ptr<Recognizer> make_keyword_spotter(const EngineOptions& options, s
   ModelPaths paths;
   std::string why;
   if (!find_models(options, paths, why)) {
-    log += "keyword spotter: no usable model (" + std::string(kKwsModelPage) + ")\n" + why;
+    log += "keyword spotter: no usable model (" + std::string(text::kModelDownloadAddress) + ")\n" + why;
     return nullptr;
   }
   log += "keyword spotter: model " + paths.kws_dir + ", voice activity " + paths.vad_file + "\n";
