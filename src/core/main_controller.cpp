@@ -121,6 +121,23 @@ bool MainController::load_grammar(const std::string& game) {
   return true;
 }
 
+std::optional<int> MainController::game_row(const std::string& game) const {
+  std::optional<int> row;
+  for (int i = 0; i < view_.game_count(); ++i) {
+    if (view_.game_at(i) == game) row = i;
+  }
+  return row;
+}
+
+bool MainController::open_game_at_start(const std::string& game, bool listen) {
+  const std::optional<int> row = game_row(game);
+  if (!row) return false;
+  view_.select_game_row(*row);
+  choose_game(*row);
+  if (listen) toggle_voice_commands();
+  return true;
+}
+
 std::optional<std::string> MainController::selected_game() const {
   const std::optional<int> row = view_.selected_game_row();
   if (!row) return std::nullopt;
@@ -315,14 +332,8 @@ void MainController::add_game() {
   if (name.empty()) return prompt(text::kEnterGameName);
   const CreateGameResult created = store_.create_game(name);
   if (created.outcome == GameCreation::Refused) return prompt(created.error);
-  int row = -1;
-  for (int i = 0; i < view_.game_count(); ++i) {
-    if (view_.game_at(i) == name) row = i;
-  }
-  if (row < 0) {
-    view_.add_game(name);
-    row = view_.game_count() - 1;
-  }
+  const int row = game_row(name).value_or(view_.game_count());
+  if (row == view_.game_count()) view_.add_game(name);
   if (created.outcome == GameCreation::Exists) prompt(text::kGameExists);
   // While voice commands run the game list is locked: the game waits there.
   if (!view_.is_enabled(Control::GameList)) return;

@@ -31,6 +31,10 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform);
 
   void start_up(bool show_intro);
+  // The game and --listen of the command line, once the window shows: chooses
+  // `game` as a click on the game list would, then starts its voice commands
+  // when `listen`. False when there is no such game.
+  bool open_game_at_start(const std::string& game, bool listen);
   // The controls' events, by what the user did.
   void choose_game(int row);
   void toggle_voice_commands();
@@ -63,6 +67,8 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   bool load_grammar(const std::string& game);
   bool refuse_non_chinese_on_choose();
   std::optional<std::string> selected_game() const;
+  // The row of the game list named `game` (the last, should it be there twice).
+  std::optional<int> game_row(const std::string& game) const;
   std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
   void warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing);
   void switch_voice_controls();

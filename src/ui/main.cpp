@@ -153,18 +153,9 @@ void start_window(MainWindow& window, MainController& controller, const QtWaiter
   controller.start_up(o.intro);
   if (waiter.quitting()) return;
   window.show();
-  if (o.game.empty()) return;
-  int row = -1;
-  for (int i = 0; i < window.game_count(); ++i) {
-    if (window.game_at(i) == o.game) row = i;
-  }
-  if (row < 0) {
+  if (!o.game.empty() && !controller.open_game_at_start(o.game, o.listen)) {
     std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
-    return;
   }
-  window.select_game_row(row);
-  controller.choose_game(row);
-  if (o.listen) controller.toggle_voice_commands();
 }
 
 int run_window(QApplication& app, const Options& o) {

@@ -107,6 +107,27 @@ TEST(StartUp, AStandInEngineIsNamedOnceAtStart) {
   }
 }
 
+TEST(StartUp, TheCommandLinesGameIsChosenAsAClickWouldAndListensWhenAsked) {
+  const struct {
+    const char* game;
+    bool listen;
+    std::optional<int> row;  // nothing: no such game
+  } rows[] = {
+      {"帝国时代2", false, 1},
+      {"帝国时代2", true, 1},
+      {"帝国时代", true, std::nullopt},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.controller.start_up(false);
+    EXPECT_EQ(w.controller.open_game_at_start(row.game, row.listen), row.row.has_value()) << row.game;
+    EXPECT_EQ(w.view.game_row, row.row) << row.game;
+    EXPECT_EQ(w.controller.state().current_game, row.row ? row.game : "") << row.game;
+    EXPECT_EQ(w.controller.state().rule_active, row.row && row.listen) << row.game;
+    EXPECT_EQ(w.view.start_caption, row.row && row.listen ? text::kStartCaptionRunning : text::kStartCaptionDesign);
+  }
+}
+
 TEST(ChooseGame, ListsPhrasesNamesTheGameAndLoadsItInactive) {
   Window w;
   w.open("帝国时代2");
