@@ -24,6 +24,7 @@ class NullPlatform : public quillon::InputInjector,
   void navigate_first(const std::string&) override {}
   bool start(const std::string&) override { return true; }
   bool set_text(const std::string&) override { return true; }
+  void wait_until_served(double) override {}
   void inform(const std::string&, const std::string&) override {}
   void warn(const std::string&, const std::string&) override {}
   bool ask_yes_no(const std::string&, const std::string&) override { return true; }

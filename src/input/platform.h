@@ -58,6 +58,11 @@ class Clipboard {
   // Replaces the clipboard's content with `text`. Returns false when the
   // clipboard could not be taken (another program holds it).
   virtual bool set_text(const std::string& text) = 0;
+  // Returns once the text this process put there has been read by another
+  // program, or `timeout_seconds` passed without a request for it; at once
+  // where the clipboard keeps a copy of its own after this process ends.
+  // Keeps the window's events flowing while it waits.
+  virtual void wait_until_served(double timeout_seconds) = 0;
 };
 
 // Modal message boxes with the given title; they return once the user has

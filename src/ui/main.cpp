@@ -93,7 +93,7 @@ int run_one_action(QApplication& app, const QString& action_text) {
   const bool pastes = commands && commands->write && commands->bracket_text;
   QTimer::singleShot(0, &app, [&] {
     executor.run(plan);
-    if (!waiter.quitting() && pastes) wait_until_clipboard_served(*desktop.clipboard, kClipboardServeTimeout);
+    if (!waiter.quitting() && pastes) desktop.clipboard->wait_until_served(kClipboardServeTimeout);
     if (!waiter.quitting()) app.exit(0);
   });
   return app.exec();
