@@ -9,8 +9,8 @@
 
 #include "commands/dispatcher.h"
 #include "core/main_view.h"
-#include "core/vocabulary_store.h"
 #include "speech/recognizer.h"
+#include "vocabulary/vocabulary_store.h"
 
 namespace quillon {
 

@@ -12,12 +12,12 @@
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
 #include "speech/engines.h"
-#include "ui/folder_store.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/microphone_box.h"
 #include "ui/quit_signals.h"
 #include "ui/settings_file.h"
+#include "vocabulary/folder_store.h"
 #include "vocabulary/program_folder.h"
 
 namespace {

@@ -70,7 +70,7 @@ std::vector<BuiltinVocabulary> builtin_vocabularies(const std::string& home_url)
   return out;
 }
 
-std::vector<std::string> write3(const std::string& folder) {
+std::vector<std::string> write_missing_builtin_vocabularies(const std::string& folder) {
   std::vector<std::string> failures;
   for (const BuiltinVocabulary& vocabulary : builtin_vocabularies(local_page_url(folder, LocalPage::home))) {
     const std::string path = folder + "/" + vocabulary.file_name;

@@ -9,10 +9,10 @@
 #include <set>
 
 #include "core/main_view.h"
-#include "core/vocabulary_store.h"
 #include "speech/recognizer.h"
 #include "support/recording_platform.h"
 #include "support/vocab_samples.h"
+#include "vocabulary/vocabulary_store.h"
 
 namespace quillon::testing {
 

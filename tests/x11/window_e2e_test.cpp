@@ -30,8 +30,8 @@
 #include "spotter/model_location.h"
 #include "support/raw_recorder.h"
 #include "support/x_probe.h"
-#include "ui/folder_store.h"
 #include "ui/main_window.h"
+#include "vocabulary/folder_store.h"
 #include "vocabulary/vocab_text.h"
 #include "x11/x11_environment.h"
 

@@ -1,4 +1,4 @@
-#include "ui/folder_store.h"
+#include "vocabulary/folder_store.h"
 
 #include <QFile>
 
@@ -28,7 +28,7 @@ std::vector<std::string> FolderStore::list_games() const { return quillon::list_
 
 StoreResult FolderStore::write_builtins() {
   std::vector<std::string> problems = ensure_local_pages(folder_);
-  for (std::string& message : write3(folder_)) problems.push_back(std::move(message));
+  for (std::string& message : write_missing_builtin_vocabularies(folder_)) problems.push_back(std::move(message));
   return from_messages(problems);
 }
 

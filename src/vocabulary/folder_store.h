@@ -3,7 +3,7 @@
 // The program folder behind the window: vocabulary files in GBK, written
 // atomically, the shipped vocabularies and the local pages.
 
-#include "core/vocabulary_store.h"
+#include "vocabulary/vocabulary_store.h"
 
 namespace quillon {
 
