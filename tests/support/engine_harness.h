@@ -42,6 +42,15 @@ class GuiQueue {
     }
     return true;
   }
+  // Runs the work posted so far, and nothing posted later; never waits.
+  void run_posted() {
+    std::deque<std::function<void()>> posted;
+    {
+      std::lock_guard lock(mutex_);
+      posted.swap(queue_);
+    }
+    for (auto& f : posted) f();
+  }
 
  private:
   std::mutex mutex_;
