@@ -34,11 +34,6 @@ class NullPlatform : public quillon::InputInjector,
   quillon::Platform platform() { return {*this, *this, *this, *this, *this, *this, *this}; }
 };
 
-class NoFeedback : public quillon::FeedbackTarget {
- public:
-  void show_heard(const std::string&) override {}
-};
-
 std::string vocabulary(int entries) {
   std::string text = "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<L>\r\n";
   for (int i = 0; i < entries; ++i) {
@@ -54,9 +49,8 @@ void BM_Recognition(benchmark::State& state) {
   const std::string phrase = "口令第" + std::to_string(entries - 1) + "号";
   NullPlatform null;
   quillon::Executor executor(null.platform());
-  NoFeedback feedback;
   bool test_mode = false;
-  quillon::Dispatcher dispatcher(vocab, test_mode, executor, feedback);
+  quillon::Dispatcher dispatcher(vocab, test_mode, executor, [](const std::string&) {});
   for (auto _ : state) dispatcher.on_recognition(phrase);
 }
 BENCHMARK(BM_Recognition)->Arg(30)->Arg(10000)->Unit(benchmark::kMicrosecond);

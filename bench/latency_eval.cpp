@@ -61,7 +61,7 @@ class TimedInput : public testing::RecordingPlatform {
   }
 };
 
-struct Listener : RecognitionListener, FeedbackTarget {
+struct Listener : RecognitionListener {
   Dispatcher* dispatcher = nullptr;
   std::string last;
   bool finished = false;
@@ -71,7 +71,6 @@ struct Listener : RecognitionListener, FeedbackTarget {
   }
   void on_false_recognition() override {}
   void on_audio_finished() override { finished = true; }
-  void show_heard(const std::string&) override {}
 };
 
 }  // namespace
@@ -128,7 +127,7 @@ int main(int argc, char** argv) {
   Executor executor(input.platform());
   const bool test_mode = false;
   Listener listener;
-  Dispatcher dispatcher(vocab_text, test_mode, executor, listener);
+  Dispatcher dispatcher(vocab_text, test_mode, executor, [](const std::string&) {});
   listener.dispatcher = &dispatcher;
   engine->set_listener(&listener);
 

@@ -37,7 +37,8 @@ MainController::MainController(MainView& view, Recognizer* recognizer, Vocabular
       store_(store),
       platform_(platform),
       executor_(platform),
-      dispatcher_(state_.vocab_text, state_.test_mode, executor_, *this) {}
+      dispatcher_(state_.vocab_text, state_.test_mode, executor_,
+                  [this](const std::string& phrase) { view_.set_feedback_text(phrase); }) {}
 
 void MainController::prompt(const std::string& text) { platform_.messages.inform(text::kPromptTitle, text); }
 
@@ -235,8 +236,6 @@ void MainController::on_recognition(const std::string& text) {
 }
 
 void MainController::on_false_recognition() { view_.set_feedback_text(text::kNotRecognised); }
-
-void MainController::show_heard(const std::string& phrase) { view_.set_feedback_text(phrase); }
 
 void MainController::on_feedback_timer() {
   view_.set_feedback_text("");

@@ -25,7 +25,7 @@ struct WindowState {
 // True when the name contains "chinese" (any case) or "中文".
 bool is_chinese_recognizer(const std::string& name);
 
-class MainController : public RecognitionListener, public FeedbackTarget {
+class MainController : public RecognitionListener {
  public:
   // `recognizer` may be null: no speech engine is installed.
   MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform);
@@ -55,7 +55,6 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   void on_recognition(const std::string& text) override;
   void on_false_recognition() override;
   void on_audio_finished() override;
-  void show_heard(const std::string& phrase) override;
 
   const WindowState& state() const { return state_; }
   // The microphone's level while the rules listen (see Recognizer).
