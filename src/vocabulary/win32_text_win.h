@@ -11,40 +11,43 @@
 
 namespace quillon::win32 {
 
+// Runs a conversion of `in_size` units twice, first for the size of the
+// result, then into `out`; false, and `out` empty, when either run fails.
+// `convert(buffer, size)` is the API call, returning the units it wrote.
+template <typename Out, typename Convert>
+bool convert_twice(std::size_t in_size, Out& out, Convert convert) {
+  out.clear();
+  if (in_size == 0) return true;
+  if (in_size > INT_MAX) return false;
+  const int n = convert(nullptr, 0);
+  if (n <= 0) return false;
+  out.resize(static_cast<std::size_t>(n));
+  if (convert(out.data(), n) == n) return true;
+  out.clear();
+  return false;
+}
+
 // `text`, in `code_page`, as UTF-16 in `wide`. Strict: false, and `wide`
 // empty, when some bytes are not valid in the code page; else such bytes
 // become U+FFFD. False also for text too long for the API.
 inline bool to_utf16(UINT code_page, std::string_view text, std::wstring& wide, bool strict) {
-  wide.clear();
-  if (text.empty()) return true;
-  if (text.size() > INT_MAX) return false;
-  const int size = static_cast<int>(text.size());
   const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
-  const int n = MultiByteToWideChar(code_page, flags, text.data(), size, nullptr, 0);
-  if (n <= 0) return false;
-  wide.resize(static_cast<std::size_t>(n));
-  if (MultiByteToWideChar(code_page, flags, text.data(), size, wide.data(), n) == n) return true;
-  wide.clear();
-  return false;
+  return convert_twice(text.size(), wide, [&](wchar_t* buffer, int size) {
+    return MultiByteToWideChar(code_page, flags, text.data(), static_cast<int>(text.size()), buffer, size);
+  });
 }
 
 // `wide` in `code_page`, into `text`. Strict: false, and `text` empty, when a
 // character has no exact counterpart in the code page (never asked of UTF-8,
 // which has them all); else it becomes the code page's default character.
 inline bool from_utf16(UINT code_page, std::wstring_view wide, std::string& text, bool strict) {
-  text.clear();
-  if (wide.empty()) return true;
-  if (wide.size() > INT_MAX) return false;
-  const int size = static_cast<int>(wide.size());
   const DWORD flags = strict ? WC_NO_BEST_FIT_CHARS : 0;
   BOOL used_default = FALSE;
-  BOOL* used = strict ? &used_default : nullptr;
-  const int n = WideCharToMultiByte(code_page, flags, wide.data(), size, nullptr, 0, nullptr, used);
-  if (n <= 0 || used_default) return false;
-  text.resize(static_cast<std::size_t>(n));
-  if (WideCharToMultiByte(code_page, flags, wide.data(), size, text.data(), n, nullptr, used) == n && !used_default) {
-    return true;
-  }
+  const bool converted = convert_twice(wide.size(), text, [&](char* buffer, int size) {
+    return WideCharToMultiByte(code_page, flags, wide.data(), static_cast<int>(wide.size()), buffer, size, nullptr,
+                               strict ? &used_default : nullptr);
+  });
+  if (converted && !used_default) return true;
   text.clear();
   return false;
 }
