@@ -32,16 +32,6 @@ class ShellOpener {
   virtual void open(const std::string& target) = 0;
 };
 
-// The desktop's open browser windows. Where the platform has no such list the
-// count is always 0 and callers fall back to ShellOpener.
-class BrowserWindows {
- public:
-  virtual ~BrowserWindows() = default;
-  virtual int count() = 0;
-  // Asks the first window to show `url` in a new window (target "_blank").
-  virtual void navigate_first(const std::string& url) = 0;
-};
-
 // Starts a program from a command line without waiting for it and without a
 // shell. Returns false when nothing could be started.
 class ProcessLauncher {
@@ -52,6 +42,17 @@ class ProcessLauncher {
   virtual bool start(const std::string& command_line) = 0;
 };
 
+// The desktop's open browser windows. Where the platform has no such list the
+// count is always 0 and callers fall back to ShellOpener.
+class BrowserWindows {
+ public:
+  virtual ~BrowserWindows() = default;
+  virtual int count() = 0;
+  // Asks the first window to show `url` in a new window (target "_blank").
+  virtual void navigate_first(const std::string& url) = 0;
+};
+
+// The system clipboard, through which text is pasted.
 class Clipboard {
  public:
   virtual ~Clipboard() = default;

@@ -393,23 +393,18 @@ void MainWindow::set_start_caption(const std::string& text) { voice_commands_but
 void MainWindow::set_test_caption(const std::string& text) { test_button_->setText(to_qstring(text)); }
 
 QWidget* MainWindow::control(Control c) const {
-  switch (c) {
-    case Control::AddPhraseButton:
-      return add_phrase_button_;
-    case Control::AddGameButton:
-      return add_game_button_;
-    case Control::DeleteGameButton:
-      return delete_game_button_;
-    case Control::DeletePhraseButton:
-      return delete_phrase_button_;
-    case Control::VoiceCommandsButton:
-      return voice_commands_button_;
-    case Control::TestButton:
-      return test_button_;
-    case Control::GameList:
-      return game_list_;
-    case Control::RecognizerBox:
-      return recognizer_box_;
+  const std::pair<Control, QWidget*> controls[] = {
+      {Control::AddPhraseButton, add_phrase_button_},
+      {Control::AddGameButton, add_game_button_},
+      {Control::DeleteGameButton, delete_game_button_},
+      {Control::DeletePhraseButton, delete_phrase_button_},
+      {Control::VoiceCommandsButton, voice_commands_button_},
+      {Control::TestButton, test_button_},
+      {Control::GameList, game_list_},
+      {Control::RecognizerBox, recognizer_box_},
+  };
+  for (const auto& [which, widget] : controls) {
+    if (which == c) return widget;
   }
   return nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace quillon {
 
@@ -31,23 +32,18 @@ float loudness_contrast_db(std::vector<float> frame_energies) {
 }
 
 const char* verdict_name(SphinxVerdict verdict) {
-  switch (verdict) {
-    case SphinxVerdict::Acts:
-      return "acts";
-    case SphinxVerdict::NoPhrase:
-      return "no phrase";
-    case SphinxVerdict::NeverActs:
-      return "never acts";
-    case SphinxVerdict::PoorMatch:
-      return "poor match";
-    case SphinxVerdict::NotAlone:
-      return "not alone";
-    case SphinxVerdict::TooLong:
-      return "too long";
-    case SphinxVerdict::TooShort:
-      return "too short";
-    case SphinxVerdict::NoContrast:
-      return "no contrast";
+  static constexpr std::pair<SphinxVerdict, const char*> kNames[] = {
+      {SphinxVerdict::Acts, "acts"},
+      {SphinxVerdict::NoPhrase, "no phrase"},
+      {SphinxVerdict::NeverActs, "never acts"},
+      {SphinxVerdict::PoorMatch, "poor match"},
+      {SphinxVerdict::NotAlone, "not alone"},
+      {SphinxVerdict::TooLong, "too long"},
+      {SphinxVerdict::TooShort, "too short"},
+      {SphinxVerdict::NoContrast, "no contrast"},
+  };
+  for (const auto& [value, name] : kNames) {
+    if (value == verdict) return name;
   }
   return "?";
 }

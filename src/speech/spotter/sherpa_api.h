@@ -36,6 +36,12 @@ struct SherpaOnnxOnlineOneModelConfig {
   const char* model;
 };
 
+struct SherpaOnnxHomophoneReplacerConfig {
+  const char* dict_dir;
+  const char* lexicon;
+  const char* rule_fsts;
+};
+
 struct SherpaOnnxOnlineModelConfig {
   SherpaOnnxOnlineTransducerModelConfig transducer;
   SherpaOnnxOnlineParaformerModelConfig paraformer;
@@ -68,12 +74,6 @@ struct SherpaOnnxKeywordSpotterConfig {
 struct SherpaOnnxOnlineCtcFstDecoderConfig {
   const char* graph;
   int32_t max_active;
-};
-
-struct SherpaOnnxHomophoneReplacerConfig {
-  const char* dict_dir;
-  const char* lexicon;
-  const char* rule_fsts;
 };
 
 struct SherpaOnnxOnlineRecognizerConfig {

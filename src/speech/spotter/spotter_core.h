@@ -67,11 +67,12 @@ std::string runtime_version_problem();
 // recogniser of the model's tokens. Both are shared by every core.
 class SpotterModel {
  public:
+  SpotterModel(const SpotterModel&) = delete;
+  SpotterModel& operator=(const SpotterModel&) = delete;
+  // Null with `error` set when the model cannot be loaded.
   static std::unique_ptr<SpotterModel> load(const ModelPaths& paths, const SpotterSettings& settings,
                                             std::string& error);
   ~SpotterModel();
-  SpotterModel(const SpotterModel&) = delete;
-  SpotterModel& operator=(const SpotterModel&) = delete;
 
   const SherpaOnnxKeywordSpotter* spotter() const { return spotter_; }
   const SherpaOnnxOnlineRecognizer* recognizer() const { return recognizer_; }
