@@ -24,6 +24,7 @@ class NullPlatform : public quillon::InputInjector,
   void navigate_first(const std::string&) override {}
   bool start(const std::string&) override { return true; }
   bool set_text(const std::string&) override { return true; }
+  void wait_until_served(double) override {}
   void inform(const std::string&, const std::string&) override {}
   void warn(const std::string&, const std::string&) override {}
   bool ask_yes_no(const std::string&, const std::string&) override { return true; }
@@ -31,11 +32,6 @@ class NullPlatform : public quillon::InputInjector,
   bool wait(double) override { return true; }
   bool quitting() const override { return false; }
   quillon::Platform platform() { return {*this, *this, *this, *this, *this, *this, *this}; }
-};
-
-class NoFeedback : public quillon::FeedbackTarget {
- public:
-  void show_heard(const std::string&) override {}
 };
 
 std::string vocabulary(int entries) {
@@ -53,9 +49,8 @@ void BM_Recognition(benchmark::State& state) {
   const std::string phrase = "口令第" + std::to_string(entries - 1) + "号";
   NullPlatform null;
   quillon::Executor executor(null.platform());
-  NoFeedback feedback;
   bool test_mode = false;
-  quillon::Dispatcher dispatcher(vocab, test_mode, executor, feedback);
+  quillon::Dispatcher dispatcher(vocab, test_mode, executor, [](const std::string&) {});
   for (auto _ : state) dispatcher.on_recognition(phrase);
 }
 BENCHMARK(BM_Recognition)->Arg(30)->Arg(10000)->Unit(benchmark::kMicrosecond);

@@ -7,8 +7,6 @@
 //
 //   latency_eval SETS_DIR [tune|held] [anywhere]
 
-#include <time.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,40 +16,18 @@
 #include <vector>
 
 #include "commands/dispatcher.h"
-#include "speech/recognizer.h"
+#include "measures.h"
+#include "speech/engines.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 #include "support/recording_platform.h"
 
 using namespace quillon;
+using namespace quillon::bench;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-double cpu_seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// Where speech ends, by level: the last 10 ms frame above both 30 dB under
-// the loudest frame and 10 dB over the quiet floor of the clip.
-double speech_end(const std::vector<float>& s) {
-  std::vector<double> db;
-  for (std::size_t at = 0; at + 160 <= s.size(); at += 160) {
-    double sum = 0;
-    for (std::size_t i = at; i < at + 160; ++i) sum += double(s[i]) * s[i];
-    db.push_back(10 * std::log10(sum / 160 + 1e-10));
-  }
-  std::vector<double> sorted = db;
-  std::sort(sorted.begin(), sorted.end());
-  if (sorted.empty()) return 0;
-  const double threshold = std::max(sorted.back() - 30, sorted[sorted.size() / 10] + 10);
-  for (std::size_t k = db.size(); k-- > 0;)
-    if (db[k] > threshold) return double(k + 1) / 100;
-  return 0;
-}
 
 void write_wav(const fs::path& path, const std::vector<float>& samples) {
   std::string b = "RIFF";
@@ -85,7 +61,7 @@ class TimedInput : public testing::RecordingPlatform {
   }
 };
 
-struct Listener : RecognitionListener, FeedbackTarget {
+struct Listener : RecognitionListener {
   Dispatcher* dispatcher = nullptr;
   std::string last;
   bool finished = false;
@@ -95,14 +71,7 @@ struct Listener : RecognitionListener, FeedbackTarget {
   }
   void on_false_recognition() override {}
   void on_audio_finished() override { finished = true; }
-  void show_heard(const std::string&) override {}
 };
-
-double percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
-}
 
 }  // namespace
 
@@ -158,7 +127,7 @@ int main(int argc, char** argv) {
   Executor executor(input.platform());
   const bool test_mode = false;
   Listener listener;
-  Dispatcher dispatcher(vocab_text, test_mode, executor, listener);
+  Dispatcher dispatcher(vocab_text, test_mode, executor, [](const std::string&) {});
   listener.dispatcher = &dispatcher;
   engine->set_listener(&listener);
 

@@ -23,13 +23,15 @@
 #include <string>
 #include <vector>
 
+#include "measures.h"
 #include "speech/grammar_file.h"
-#include "speech/spotter_core.h"
+#include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
 #include "vocabulary/builtin_vocab.h"
 #include "vocabulary/gbk.h"
 
 using namespace quillon;
+using namespace quillon::bench;
 namespace fs = std::filesystem;
 
 namespace {
@@ -79,24 +81,6 @@ bool set_option(SpotterSettings& s, const std::string& arg) {
   return true;
 }
 
-// Where speech ends, by level: the last 10 ms frame above both 30 dB under
-// the loudest frame and 10 dB over the quiet floor of the clip.
-double speech_end(const std::vector<float>& s) {
-  std::vector<double> db;
-  for (std::size_t at = 0; at + 160 <= s.size(); at += 160) {
-    double sum = 0;
-    for (std::size_t i = at; i < at + 160; ++i) sum += double(s[i]) * s[i];
-    db.push_back(10 * std::log10(sum / 160 + 1e-10));
-  }
-  if (db.empty()) return 0;
-  std::vector<double> sorted = db;
-  std::sort(sorted.begin(), sorted.end());
-  const double threshold = std::max(sorted.back() - 30, sorted[sorted.size() / 10] + 10);
-  for (std::size_t k = db.size(); k-- > 0;)
-    if (db[k] > threshold) return double(k + 1) / 100;
-  return 0;
-}
-
 std::map<std::string, std::string> read_words(const fs::path& dir) {
   std::map<std::string, std::string> words;
   std::ifstream in(dir / "words.tsv");
@@ -111,12 +95,6 @@ struct Tally {
   std::vector<double> latency;
   std::vector<std::string> notes;
 };
-
-double percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
-}
 
 // Runs one file through a fresh listening period of the core.
 std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {
@@ -217,7 +195,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  SpotterCore core(*model);
+  const SharedReadings readings;
+  SpotterCore core(*model, readings);
   std::vector<std::string> vocabulary = shipped_phrases();
   if (!shipped_only) vocabulary.insert(vocabulary.end(), kRecordedWords.begin(), kRecordedWords.end());
   std::vector<std::string> unsupported;

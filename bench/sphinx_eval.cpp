@@ -5,15 +5,15 @@
 // minutes of each kind of negative audio, for the half the settings were
 // tuned on and the half kept aside. Files are heard one after another by one
 // decoder, as in a session, in 0.1 s chunks as the audio sources deliver
-// them. Prints a table; not a test.
+// them. Prints a table; not a test. The engine's tuning comes from the
+// environment (QUILLON_SPHINX_*), as it does for the program.
 //
 //   sphinx_eval MANIFEST [--decisions FILE]
 //   MANIFEST lines: wav path, half (tune|aside), kind (command|talk|sound|...), expected phrase or "-"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -23,19 +23,20 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
+#include "measures.h"
 #include "speech/grammar_file.h"
-#include "speech/pinyin_phones.h"
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/pinyin_phones.h"
+#include "speech/sphinx/sphinx_core.h"
 #include "speech/wav_reader.h"
 
 using namespace quillon;
+using namespace quillon::bench;
 
 namespace {
 
-double cpu_seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+EngineTuning tuning_from_environment() {
+  return resolve_settings({{}, settings_from_environment(std::getenv), {}}).effective.tuning;
 }
 
 struct Item {
@@ -121,7 +122,8 @@ void tally(Session& session, const Item& item, const std::vector<SphinxDecision>
 
 Session run(std::vector<Item>& items, const std::vector<std::string>& phrases, std::FILE* log) {
   std::string error;
-  auto core = SphinxCore::create(sphinx_settings_from_environment(), PinyinReadings::system(), error);
+  const PinyinReadings readings = read_system_readings();
+  auto core = SphinxCore::create(sphinx_settings(tuning_from_environment()), readings, error);
   if (!core) {
     std::fprintf(stderr, "sphinx_eval: %s\n", error.c_str());
     std::exit(1);

@@ -5,8 +5,6 @@
 //
 //   spotter_eval [models-folder [recordings-folder]]
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,19 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "speech/spotter_core.h"
+#include "measures.h"
+#include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
 #include "spotter/model_location.h"
 
 using namespace quillon;
+using namespace quillon::bench;
 
 namespace {
-
-double cpu_seconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 double wall_ms_since(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
@@ -85,7 +79,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double model_ms = wall_ms_since(t0);
-  SpotterCore core(*model);
+  const SharedReadings readings;
+  SpotterCore core(*model, readings);
 
   // Said: the texts of test_keywords.txt. Not said: command-like phrases.
   std::vector<std::string> said;

@@ -24,23 +24,34 @@ if(QUILLON_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# A source file whose name ends in one of these tags ("injector_x11.cpp",
+# "spotter_core_sherpa.cpp") is built only where the tag applies: on a platform
+# (win, posix, x11), or where the library it uses is (alsa, icu for Qt's GBK
+# converter, bzip2, and the speech runtimes sherpa and pocketsphinx, which
+# cmake/SpeechRuntime.cmake finds on Linux).
+set(QUILLON_SOURCE_TAGS win posix x11 alsa icu bzip2 sherpa pocketsphinx)
 if(WIN32)
-  set(QUILLON_PLATFORM_SUFFIX win)
+  set(QUILLON_BUILT_TAGS win)
 else()
-  set(QUILLON_PLATFORM_SUFFIX x11)
+  set(QUILLON_BUILT_TAGS x11)
+  if(UNIX)
+    list(APPEND QUILLON_BUILT_TAGS posix)
+  endif()
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    list(APPEND QUILLON_BUILT_TAGS alsa icu bzip2 sherpa pocketsphinx)
+  endif()
 endif()
 
-# Collects the sources of one folder: portable files plus those named for this
-# platform (*_x11.cpp / *_posix.cpp / *_alsa.cpp on Linux, *_win.cpp on Windows).
+# Collects the sources of one folder and its subfolders: portable files, plus
+# the tagged ones whose tag is built here.
 function(quillon_sources out dir)
-  file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  list(JOIN QUILLON_SOURCE_TAGS "|" tags)
   set(kept "")
   foreach(f IN LISTS all)
     get_filename_component(name "${f}" NAME_WE)
-    if(name MATCHES "_(x11|posix|alsa|win)$")
-      set(tag "${CMAKE_MATCH_1}")
-      if(tag STREQUAL QUILLON_PLATFORM_SUFFIX OR (tag STREQUAL "posix" AND UNIX)
-         OR (tag STREQUAL "alsa" AND CMAKE_SYSTEM_NAME STREQUAL "Linux"))
+    if(name MATCHES "_(${tags})$")
+      if(CMAKE_MATCH_1 IN_LIST QUILLON_BUILT_TAGS)
         list(APPEND kept "${f}")
       endif()
     else()

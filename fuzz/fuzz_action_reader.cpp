@@ -25,7 +25,6 @@ class KeyBalance : public quillon::testing::RecordingPlatform {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const quillon::ActionPlan plan = quillon::read_action(text);
-  (void)quillon::describe(plan);
   KeyBalance fake;
   quillon::Executor executor(fake.platform());
   executor.run(plan);

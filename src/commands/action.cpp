@@ -1,8 +1,8 @@
 #include "commands/action.h"
+#include "vocabulary/ascii_case.h"
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace quillon {
@@ -100,53 +100,6 @@ CommandPlan read_command_plan(std::string_view action, const std::string& lower)
   return plan;
 }
 
-std::string format_seconds(double seconds) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%g", seconds);
-  return text;
-}
-
-std::string describe_element(const Element& element) {
-  std::string text;
-  if (const auto* key = std::get_if<KeyTarget>(&element.target)) {
-    text = key_display_name(key->vk);
-  } else if (const auto* mouse = std::get_if<MouseAction>(&element.target)) {
-    text = mouse_display_name(mouse->flags, mouse->dx, mouse->dy);
-    if (mouse->repeat == 2) text = "double " + text;
-  } else {
-    text = element.name.empty() ? "(nothing)" : "(unknown " + element.name + ")";
-  }
-  if (element.hold_seconds) text += " hold " + format_seconds(*element.hold_seconds) + " s";
-  return text;
-}
-
-std::string describe_keys(const KeyPlan& plan) {
-  std::string text;
-  for (const Step& step : plan.steps) {
-    std::string line;
-    for (const Element& element : step.elements) {
-      if (!line.empty()) line += " + ";
-      line += describe_element(element);
-    }
-    text += line;
-    if (plan.pause_after_steps) text += ", pause 0.5 s";
-    text += '\n';
-  }
-  return text;
-}
-
-std::string describe_commands(const CommandPlan& plan) {
-  if (!plan.bracket_text) return "(no bracket text: nothing happens)\n";
-  const std::string& arg = *plan.bracket_text;
-  std::string text;
-  if (plan.open_ie) text += "open web page " + arg + "\n";
-  if (plan.open_file) text += "open document " + arg + "\n";
-  if (plan.open_program) text += "start program " + arg + "\n";
-  if (plan.write) text += "type text " + arg + "\n";
-  if (text.empty()) text = "(no command: nothing happens)\n";
-  return text;
-}
-
 }  // namespace
 
 double read_hold_milliseconds(std::string_view hold_text) {
@@ -171,11 +124,6 @@ ActionPlan read_action(std::string_view action) {
     return read_command_plan(action, lower);
   }
   return read_key_plan(action);
-}
-
-std::string describe(const ActionPlan& plan) {
-  if (const auto* keys = std::get_if<KeyPlan>(&plan)) return describe_keys(*keys);
-  return describe_commands(std::get<CommandPlan>(plan));
 }
 
 }  // namespace quillon

@@ -1,7 +1,7 @@
 #pragma once
 
 // The action string language: a pure reader that turns the text bound to a
-// phrase into a plan, and a description of that plan. Nothing here sends input.
+// phrase into a plan. Nothing here sends input.
 
 #include <cstdint>
 #include <optional>
@@ -57,8 +57,5 @@ ActionPlan read_action(std::string_view action);
 // optional sign, fraction and exponent; anything else is 0. Too large a number
 // gives infinity.
 double read_hold_milliseconds(std::string_view hold_text);
-
-// One line per step or command, for the editor's syntax check and test mode.
-std::string describe(const ActionPlan& plan);
 
 }  // namespace quillon

@@ -6,7 +6,7 @@ namespace quillon {
 
 void Dispatcher::on_recognition(std::string_view phrase) {
   if (test_mode_) {
-    feedback_.show_heard(std::string(phrase));
+    show_heard_(std::string(phrase));
     return;
   }
   // The action is copied out before the first event: a nested run or an edit

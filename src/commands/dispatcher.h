@@ -3,6 +3,7 @@
 // Turns a recognised phrase into input: finds its action in the current
 // vocabulary text and carries it out, or, in test mode, only shows the phrase.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,19 +11,15 @@
 
 namespace quillon {
 
-// Where test mode shows the heard phrase (the feedback box).
-class FeedbackTarget {
- public:
-  virtual ~FeedbackTarget() = default;
-  virtual void show_heard(const std::string& phrase) = 0;
-};
+// Shows a heard phrase where test mode shows it (the feedback box).
+using ShowHeard = std::function<void(const std::string& phrase)>;
 
 class Dispatcher {
  public:
   // `vocab_text` and `test_mode` are the window's own state, read at the start
   // of every run; later changes do not affect a run under way.
-  Dispatcher(const std::string& vocab_text, const bool& test_mode, Executor& executor, FeedbackTarget& feedback)
-      : vocab_text_(vocab_text), test_mode_(test_mode), executor_(executor), feedback_(feedback) {}
+  Dispatcher(const std::string& vocab_text, const bool& test_mode, Executor& executor, ShowHeard show_heard)
+      : vocab_text_(vocab_text), test_mode_(test_mode), executor_(executor), show_heard_(std::move(show_heard)) {}
 
   void on_recognition(std::string_view phrase);
 
@@ -30,7 +27,7 @@ class Dispatcher {
   const std::string& vocab_text_;
   const bool& test_mode_;
   Executor& executor_;
-  FeedbackTarget& feedback_;
+  ShowHeard show_heard_;
 };
 
 }  // namespace quillon

@@ -1,5 +1,7 @@
 #include "commands/executor.h"
 
+#include "core/texts.h"
+
 namespace quillon {
 namespace {
 
@@ -60,7 +62,7 @@ void Executor::run_commands(const CommandPlan& plan) {
   }
   if (plan.open_file) platform_.shell.open(text);
   if (plan.open_program && !platform_.processes.start(text)) {
-    platform_.messages.inform(kPromptTitle, kNoProgramMessage);
+    platform_.messages.inform(text::kPromptTitle, text::kNoProgram);
   }
   // The message above may have been ended by a request to quit.
   if (plan.write && !platform_.waiter.quitting()) type_text(text);

@@ -8,9 +8,6 @@
 
 namespace quillon {
 
-inline constexpr const char* kPromptTitle = "提示";
-inline constexpr const char* kNoProgramMessage = "这个路径下没有对应的程序！";
-
 class Executor {
  public:
   explicit Executor(Platform platform) : platform_(platform) {}
@@ -19,12 +16,11 @@ class Executor {
   // also when the program is quitting (then without the remaining waits).
   void run(const ActionPlan& plan);
 
+ private:
   // The two key operations every element goes through: key-down or the whole
   // mouse action, and key-up (mouse actions and unknown names send nothing).
   void press(const ElementTarget& target);
   void release(const ElementTarget& target);
-
- private:
   void run_keys(const KeyPlan& plan);
   void run_commands(const CommandPlan& plan);
   bool run_step(const Step& step, bool pause_after);

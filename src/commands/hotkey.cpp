@@ -1,6 +1,7 @@
 #include "commands/hotkey.h"
 
 #include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {

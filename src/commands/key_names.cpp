@@ -1,4 +1,5 @@
 #include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 #include <array>
 #include <cstdio>
@@ -87,14 +88,6 @@ std::optional<std::uint8_t> function_key(std::string_view lower) {
 }
 
 }  // namespace
-
-std::string ascii_lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 std::optional<std::uint8_t> key_code(std::string_view name) {
   const std::string lower = ascii_lower(name);

@@ -2,12 +2,14 @@
 
 #include <array>
 
-#include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {
 
-constexpr std::array<ComposerItem, 12> kMouseItems{{
+// The mouse menu's items, then the key menu's.
+constexpr std::size_t kMouseItems = 12;
+constexpr std::array<ComposerItem, kMouseItems + 14> kItems{{
     {"MLBC", "鼠标左键单击", "MLBC"},
     {"MRBC", "鼠标右键单击", "MRBC"},
     {"MLBDC", "鼠标左键双击", "MLBDC"},
@@ -20,9 +22,6 @@ constexpr std::array<ComposerItem, 12> kMouseItems{{
     {"MUpBM", "鼠标大步上移", "MUpBM"},
     {"MDownM", "鼠标下移", "MDownM"},
     {"MDownBM", "鼠标大步下移", "MDownBM"},
-}};
-
-constexpr std::array<ComposerItem, 14> kKeyItems{{
     {"Key03", "文字输入（Write）", "Write[你要输入的文字]"},
     {"Key01", "同时（+）", "+"},
     {"Key02", "之后（*）", "*"},
@@ -41,8 +40,8 @@ constexpr std::array<ComposerItem, 14> kKeyItems{{
 
 }  // namespace
 
-std::span<const ComposerItem> mouse_menu_items() { return kMouseItems; }
-std::span<const ComposerItem> key_menu_items() { return kKeyItems; }
+std::span<const ComposerItem> mouse_menu_items() { return std::span(kItems).first(kMouseItems); }
+std::span<const ComposerItem> key_menu_items() { return std::span(kItems).subspan(kMouseItems); }
 
 std::string action_for_file(const std::string& path, bool executable) {
   const bool exe = path.size() >= 4 && ascii_lower(path.substr(path.size() - 4)) == ".exe";

@@ -1,16 +1,13 @@
 #include "core/main_controller.h"
 
-#include "commands/key_names.h"
 #include "core/texts.h"
+#include "vocabulary/ascii_case.h"
 #include "vocabulary/vocab_text.h"
 
 namespace quillon {
 namespace {
 
-constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
-constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
-constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
-// Phrases named in the sounds-alike warning; more are summed up as "等".
+// Phrases named in the sounds-alike warning; more are summed up.
 constexpr std::size_t kAlikeNamed = 3;
 
 std::string joined_lines(const std::vector<std::string>& lines) {
@@ -40,7 +37,8 @@ MainController::MainController(MainView& view, Recognizer* recognizer, Vocabular
       store_(store),
       platform_(platform),
       executor_(platform),
-      dispatcher_(state_.vocab_text, state_.test_mode, executor_, *this) {}
+      dispatcher_(state_.vocab_text, state_.test_mode, executor_,
+                  [this](const std::string& phrase) { view_.set_feedback_text(phrase); }) {}
 
 void MainController::prompt(const std::string& text) { platform_.messages.inform(text::kPromptTitle, text); }
 
@@ -58,7 +56,7 @@ void MainController::start_up(bool show_intro) {
   view_.set_games(store_.list_games());
   view_.show_local_page(store_.ad_page_path());
   if (!speech_startup()) {
-    platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kEngineDownloadAddress);
+    platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kModelDownloadAddress);
   }
 }
 
@@ -124,6 +122,23 @@ bool MainController::load_grammar(const std::string& game) {
   return true;
 }
 
+std::optional<int> MainController::game_row(const std::string& game) const {
+  std::optional<int> row;
+  for (int i = 0; i < view_.game_count(); ++i) {
+    if (view_.game_at(i) == game) row = i;
+  }
+  return row;
+}
+
+bool MainController::open_game_at_start(const std::string& game, bool listen) {
+  const std::optional<int> row = game_row(game);
+  if (!row) return false;
+  view_.select_game_row(*row);
+  choose_game(*row);
+  if (listen) toggle_voice_commands();
+  return true;
+}
+
 std::optional<std::string> MainController::selected_game() const {
   const std::optional<int> row = view_.selected_game_row();
   if (!row) return std::nullopt;
@@ -149,13 +164,13 @@ void MainController::toggle_voice_commands() {
       return report_activation_failure(status);
     }
     set_rule_active(true);
-    view_.set_enabled(Control::SREngines, false);
+    view_.set_enabled(Control::RecognizerBox, false);
   } else {
     if (const SpeechStatus status = recognizer_->set_rules_active(false); !status.ok) {
       return report_activation_failure(status);
     }
     set_rule_active(false);
-    view_.set_enabled(Control::SREngines, true);
+    view_.set_enabled(Control::RecognizerBox, true);
   }
 }
 
@@ -179,8 +194,9 @@ void MainController::report_activation_failure(const SpeechStatus& status) {
 }
 
 void MainController::switch_voice_controls() {
-  const bool idle = view_.is_enabled(Control::Command1);
-  for (Control c : {Control::Command1, Control::Command4, Control::Command6, Control::Command3, Control::List2}) {
+  const bool idle = view_.is_enabled(Control::AddPhraseButton);
+  for (Control c : {Control::AddPhraseButton, Control::DeletePhraseButton, Control::TestButton,
+                    Control::DeleteGameButton, Control::GameList}) {
     view_.set_enabled(c, !idle);
   }
   view_.set_start_caption(idle ? text::kStartCaptionRunning : text::kStartCaptionIdle);
@@ -204,12 +220,12 @@ void MainController::toggle_test_mode() {
 
 void MainController::set_test_controls(bool testing) {
   view_.set_test_caption(testing ? text::kTestCaptionRunning : text::kTestCaptionIdle);
-  for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Command4, Control::Command5,
-                    Control::List2}) {
+  for (Control c : {Control::AddPhraseButton, Control::AddGameButton, Control::DeleteGameButton,
+                    Control::DeletePhraseButton, Control::VoiceCommandsButton, Control::GameList}) {
     view_.set_enabled(c, !testing);
   }
   view_.set_feedback_visible(testing);
-  view_.set_enabled(Control::SREngines, !testing);
+  view_.set_enabled(Control::RecognizerBox, !testing);
 }
 
 void MainController::on_recognition(const std::string& text) {
@@ -220,8 +236,6 @@ void MainController::on_recognition(const std::string& text) {
 }
 
 void MainController::on_false_recognition() { view_.set_feedback_text(text::kNotRecognised); }
-
-void MainController::show_heard(const std::string& phrase) { view_.set_feedback_text(phrase); }
 
 void MainController::on_feedback_timer() {
   view_.set_feedback_text("");
@@ -238,13 +252,13 @@ void MainController::on_audio_finished() {
 std::optional<std::string> MainController::refusal_for_new_entry(const std::string& phrase,
                                                                  const std::string& action) const {
   if (const std::string c = first_forbidden(phrase, "()\"<&"); !c.empty()) {
-    return "发音词汇里不能有字符“" + c + "”，请去掉它再添加。";
+    return text::kPhraseCharacterBefore + c + text::kCharacterAfter;
   }
   if (const std::string c = first_forbidden(action, "\"<&"); !c.empty()) {
-    return "快捷键里不能有字符“" + c + "”，请去掉它再添加。";
+    return text::kActionCharacterBefore + c + text::kCharacterAfter;
   }
   if (const std::string c = store_.first_unencodable(phrase + action); !c.empty()) {
-    return "字符“" + c + "”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。";
+    return text::kUnencodableBefore + c + text::kUnencodableAfter;
   }
   return std::nullopt;
 }
@@ -260,7 +274,7 @@ void MainController::add_phrase() {
     if (existing.back() == phrase) return prompt(text::kDuplicatePhrase);
   }
   const std::optional<std::string> game = selected_game();
-  if (!game) return prompt(kNoGameForEdit);
+  if (!game) return prompt(text::kNoGameForEdit);
   if (auto refusal = refusal_for_new_entry(phrase, action)) return prompt(*refusal);
   const std::string new_text = insert_entry(state_.vocab_text, phrase, action);
   const StoreResult written = store_.write(*game, new_text);
@@ -277,22 +291,23 @@ void MainController::warn_if_sounds_alike(const std::string& phrase, const std::
   if (!recognizer_) return;
   const std::vector<std::string> alike = recognizer_->phrases_alike(phrase, existing);
   if (alike.empty()) return;
+  const auto quoted = [](const std::string& name) { return text::kOpenQuote + name + text::kCloseQuote; };
   std::string names;
   for (std::size_t k = 0; k < alike.size() && k < kAlikeNamed; ++k) {
-    names += (k == 0 ? "“" : "、“") + alike[k] + "”";
+    names += (k == 0 ? "" : text::kListSeparator) + quoted(alike[k]);
   }
-  if (alike.size() > kAlikeNamed) names += "等";
-  prompt("“" + phrase + "”" + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
+  if (alike.size() > kAlikeNamed) names += text::kAndMore;
+  prompt(quoted(phrase) + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
 }
 
 void MainController::delete_phrase() {
   const std::optional<int> row = view_.selected_phrase_row();
   if (!row) return prompt(text::kSelectPhraseToDelete);
   const std::optional<std::string> game = selected_game();
-  if (!game) return prompt(kNoGameForEdit);
+  if (!game) return prompt(text::kNoGameForEdit);
   const std::string phrase = parse_list_item(view_.phrases().at(static_cast<std::size_t>(*row))).phrase;
   const std::string new_text = remove_entry(state_.vocab_text, phrase);
-  if (new_text == state_.vocab_text) return prompt(kPhraseNotInFile);
+  if (new_text == state_.vocab_text) return prompt(text::kPhraseNotInFile);
   const StoreResult written = store_.write(*game, new_text);
   if (!written.ok) return prompt(written.error);
   state_.vocab_text = new_text;
@@ -316,17 +331,11 @@ void MainController::add_game() {
   if (name.empty()) return prompt(text::kEnterGameName);
   const CreateGameResult created = store_.create_game(name);
   if (created.outcome == GameCreation::Refused) return prompt(created.error);
-  int row = -1;
-  for (int i = 0; i < view_.game_count(); ++i) {
-    if (view_.game_at(i) == name) row = i;
-  }
-  if (row < 0) {
-    view_.add_game(name);
-    row = view_.game_count() - 1;
-  }
-  if (created.outcome == GameCreation::Exists) prompt(kGameExists);
+  const int row = game_row(name).value_or(view_.game_count());
+  if (row == view_.game_count()) view_.add_game(name);
+  if (created.outcome == GameCreation::Exists) prompt(text::kGameExists);
   // While voice commands run the game list is locked: the game waits there.
-  if (!view_.is_enabled(Control::List2)) return;
+  if (!view_.is_enabled(Control::GameList)) return;
   view_.select_game_row(row);
   // A game added again under a deleted game's name must load although its
   // name is still the current one.

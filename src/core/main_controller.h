@@ -9,8 +9,8 @@
 
 #include "commands/dispatcher.h"
 #include "core/main_view.h"
-#include "core/vocabulary_store.h"
 #include "speech/recognizer.h"
+#include "vocabulary/vocabulary_store.h"
 
 namespace quillon {
 
@@ -25,23 +25,28 @@ struct WindowState {
 // True when the name contains "chinese" (any case) or "中文".
 bool is_chinese_recognizer(const std::string& name);
 
-class MainController : public RecognitionListener, public FeedbackTarget {
+class MainController : public RecognitionListener {
  public:
   // `recognizer` may be null: no speech engine is installed.
   MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform);
 
   void start_up(bool show_intro);
-  void choose_game(int row);     // List2_Click
-  void toggle_voice_commands();  // Command5_Click
-  void toggle_test_mode();       // Command6_Click
-  void on_feedback_timer();      // Timer1_Timer
-  void add_phrase();             // Command1_Click
-  void delete_phrase();          // Command4_Click
-  void select_phrase(int row);   // List1_Click
-  void add_game();               // Command2_Click
-  void delete_game();            // Command3_Click
-  void open_home_page();         // Image1, Image7, after help
-  void open_second_page();       // Image6
+  // The game and --listen of the command line, once the window shows: chooses
+  // `game` as a click on the game list would, then starts its voice commands
+  // when `listen`. False when there is no such game.
+  bool open_game_at_start(const std::string& game, bool listen);
+  // The controls' events, by what the user did.
+  void choose_game(int row);
+  void toggle_voice_commands();
+  void toggle_test_mode();
+  void on_feedback_timer();  // a second after the feedback last changed
+  void add_phrase();
+  void delete_phrase();
+  void select_phrase(int row);
+  void add_game();
+  void delete_game();
+  void open_home_page();    // the logo, the lower banner, and after the help
+  void open_second_page();  // the upper banner
 
   // Called once the audio file given on the command line has been heard and
   // every run it started has ended.
@@ -50,7 +55,6 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   void on_recognition(const std::string& text) override;
   void on_false_recognition() override;
   void on_audio_finished() override;
-  void show_heard(const std::string& phrase) override;
 
   const WindowState& state() const { return state_; }
   // The microphone's level while the rules listen (see Recognizer).
@@ -62,6 +66,8 @@ class MainController : public RecognitionListener, public FeedbackTarget {
   bool load_grammar(const std::string& game);
   bool refuse_non_chinese_on_choose();
   std::optional<std::string> selected_game() const;
+  // The row of the game list named `game` (the last, should it be there twice).
+  std::optional<int> game_row(const std::string& game) const;
   std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
   void warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing);
   void switch_voice_controls();

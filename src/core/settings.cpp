@@ -1,6 +1,8 @@
 #include "core/settings.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "commands/hotkey.h"
 
@@ -81,38 +83,79 @@ bool read_close_to_tray(Settings& settings, const std::string& text) {
 }
 std::string write_close_to_tray(const Settings& settings) { return switch_text(settings.close_to_tray); }
 
+// The whole text as a finite number, as strtof reads it.
+std::optional<float> number(const std::string& text) {
+  char* end = nullptr;
+  const float value = std::strtof(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+template <std::optional<float> EngineTuning::*field>
+bool read_tuning_number(Settings& settings, const std::string& text) {
+  const std::optional<float> value = number(text);
+  if (value) settings.tuning.*field = value;
+  return value.has_value();
+}
+
+template <std::string EngineTuning::*field>
+bool read_tuning_text(Settings& settings, const std::string& text) {
+  settings.tuning.*field = text;
+  return true;
+}
+
+// A tuning value: from its environment variable, for this run only.
+constexpr SettingField tuning(const char* key, const char* environment, bool (*read)(Settings&, const std::string&)) {
+  return {key, false, environment, nullptr, nullptr, nullptr, read, nullptr, false};
+}
+
 // Adding a setting is one field of Settings and one row here.
 const SettingField kFields[] = {
-    {kCaptureDeviceKey, "QUILLON_ALSA_DEVICE", "capture-device", "DEVICE",
+    {kCaptureDeviceKey, true, "QUILLON_ALSA_DEVICE", "capture-device", "DEVICE",
      "The microphone (ALSA capture device) to listen with.", read_capture_device, write_capture_device, false},
-    {kMatchKey, "QUILLON_MATCH", "match", "alone|anywhere",
+    {kMatchKey, true, "QUILLON_MATCH", "match", "alone|anywhere",
      "A command acts only when said on its own (alone), or wherever it is heard in running speech (anywhere).",
      read_match, write_match, false},
-    {kPushToTalkKey, nullptr, "push-to-talk", "KEY",
+    {kPushToTalkKey, true, nullptr, "push-to-talk", "KEY",
      "The push-to-talk key, named as in action strings (F9, CapsLock), or MB8/MB9 for the mouse's side buttons.",
      read_push_to_talk_key, write_push_to_talk_key, false},
-    {kPushToTalkModeKey, nullptr, "push-to-talk-mode", "off|hold|toggle",
+    {kPushToTalkModeKey, true, nullptr, "push-to-talk-mode", "off|hold|toggle",
      "Listen only while the push-to-talk key is held (hold), start and stop voice commands with it (toggle), or "
      "not use it (off).",
      read_push_to_talk_mode_text, write_push_to_talk_mode, false},
-    {kTiesKey, nullptr, "tie", "GAME=CLASS",
+    {kTiesKey, true, nullptr, "tie", "GAME=CLASS",
      "Use GAME's vocabulary while a window of class CLASS (any case) has the focus; GAME=title:PART ties it to "
      "windows whose title holds PART. May be given more than once.",
      read_ties, write_ties, true},
-    {kEchoKey, nullptr, "echo", "on|off", "Show what was heard and done near a corner of the screen.", read_echo,
+    {kEchoKey, true, nullptr, "echo", "on|off", "Show what was heard and done near a corner of the screen.", read_echo,
      write_echo, false},
-    {kCloseToTrayKey, nullptr, "close-to-tray", "on|off",
+    {kCloseToTrayKey, true, nullptr, "close-to-tray", "on|off",
      "Closing the window keeps Quillon running in the tray (where the desktop has one).", read_close_to_tray,
      write_close_to_tray, false},
+    tuning("spotter/threshold", "QUILLON_KWS_THRESHOLD", read_tuning_number<&EngineTuning::spotter_threshold>),
+    tuning("spotter/score", "QUILLON_KWS_SCORE", read_tuning_number<&EngineTuning::spotter_score>),
+    tuning("sphinx/garbage", "QUILLON_SPHINX_GARBAGE", read_tuning_number<&EngineTuning::sphinx_garbage>),
+    tuning("sphinx/end_frames", "QUILLON_SPHINX_END_FRAMES", read_tuning_number<&EngineTuning::sphinx_end_frames>),
+    tuning("sphinx/min_score", "QUILLON_SPHINX_MIN_SCORE", read_tuning_number<&EngineTuning::sphinx_min_score>),
+    tuning("sphinx/min_contrast", "QUILLON_SPHINX_MIN_CONTRAST",
+           read_tuning_number<&EngineTuning::sphinx_min_contrast>),
+    tuning("sphinx/extra_frames", "QUILLON_SPHINX_EXTRA_FRAMES",
+           read_tuning_number<&EngineTuning::sphinx_extra_frames>),
+    tuning("sphinx/noise_floor", "QUILLON_SPHINX_NOISE_FLOOR", read_tuning_number<&EngineTuning::sphinx_noise_floor>),
+    tuning("sphinx/pronunciations", "QUILLON_SPHINX_PRONUNCIATIONS",
+           read_tuning_number<&EngineTuning::sphinx_pronunciations>),
+    tuning("sphinx/model", "QUILLON_SPHINX_MODEL", read_tuning_text<&EngineTuning::sphinx_model>),
+    tuning("sphinx/options", "QUILLON_SPHINX_OPTIONS", read_tuning_text<&EngineTuning::sphinx_options>),
 };
 
-// Applies the values of one layer; returns the keys it set.
+// Applies the values of one layer; returns the keys it set. The file's layer
+// sets only what the file keeps.
 std::vector<std::string> apply(const SettingValues& values, const char* layer, Settings& settings,
-                               std::vector<std::string>& problems) {
+                               std::vector<std::string>& problems, bool from_file = false) {
   std::vector<std::string> applied;
   for (const SettingField& field : kFields) {
     const auto found = values.find(field.key);
-    if (found == values.end()) continue;
+    if (found == values.end() || (from_file && !field.in_file)) continue;
     if (field.read(settings, found->second)) {
       applied.emplace_back(field.key);
     } else {
@@ -168,13 +211,15 @@ SettingValues settings_from_environment(const std::function<const char*(const ch
 
 SettingValues settings_to_values(const Settings& settings) {
   SettingValues values;
-  for (const SettingField& field : kFields) values[field.key] = field.write(settings);
+  for (const SettingField& field : kFields) {
+    if (field.in_file) values[field.key] = field.write(settings);
+  }
   return values;
 }
 
 ResolvedSettings resolve_settings(const SettingSources& sources) {
   ResolvedSettings resolved;
-  apply(sources.file, "file", resolved.saved, resolved.problems);
+  apply(sources.file, "file", resolved.saved, resolved.problems, true);
   resolved.effective = resolved.saved;
   for (const auto& [values, layer] :
        {std::pair{&sources.environment, "environment"}, std::pair{&sources.command_line, "command line"}}) {

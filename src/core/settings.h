@@ -5,7 +5,8 @@
 // setting_fields(), which names its key in the settings file, the environment
 // variable and the command-line option that may override it. A value comes
 // from the command line, else the environment, else the file, else the
-// default. Plain C++: the file itself is read and written by the window layer.
+// default; the engines' tuning is never kept in the file. Plain C++: the file
+// itself is read and written by the window layer.
 
 #include <functional>
 #include <map>
@@ -17,6 +18,7 @@
 
 #include "core/push_to_talk.h"
 #include "core/window_follower.h"
+#include "speech/engine_tuning.h"
 
 namespace quillon {
 
@@ -35,6 +37,8 @@ struct Settings {
   bool echo = true;
   // Closing the window leaves Quillon running in the tray, where there is one.
   bool close_to_tray = false;
+  // For tuning the engines on recordings; from the environment only.
+  EngineTuning tuning;
 
   bool operator==(const Settings&) const = default;
 };
@@ -48,13 +52,15 @@ std::vector<std::string> split_setting_list(std::string_view text);
 std::string join_setting_list(const std::vector<std::string>& items);
 
 struct SettingField {
-  const char* key;           // in the file: "group/name"
+  const char* key;           // "group/name", as the file names it
+  bool in_file;              // kept in the settings file; else given for one run only
   const char* environment;   // a variable that overrides the file, or nullptr
   const char* option;        // a command-line option (without "--") for one run, or nullptr
   const char* option_value;  // how --help names its value
   const char* option_help;
   // Stores `text` in `settings`; false when the text is no valid value.
   bool (*read)(Settings& settings, const std::string& text);
+  // The value as the file keeps it; nullptr for a setting not kept there.
   std::string (*write)(const Settings& settings);
   // A list: the option may be given more than once, and the file keeps a list.
   bool list;
@@ -78,7 +84,7 @@ SettingValues settings_from_environment(const std::function<const char*(const ch
 // them all, any other the last.
 SettingValues settings_from_command_line(const std::function<std::vector<std::string>(const char* option)>& given);
 
-// Every setting of `settings` as text, by key.
+// Every setting of `settings` that the file keeps, as text, by key.
 SettingValues settings_to_values(const Settings& settings);
 
 struct SettingSources {

@@ -1,66 +1,41 @@
 #pragma once
 
 // The program's own fixed texts: captions and messages shown to the user.
+// Header-only constants, so that every layer takes its texts from here.
 
 namespace quillon::text {
+
+// ---- Captions: titles, buttons, labels and menus ---------------------------
 
 inline constexpr const char* kAppTitle = "Quillon";
 inline constexpr const char* kWindowCaption = "Quillon8.0版";
 inline constexpr const char* kPromptTitle = "提示";
 inline constexpr const char* kInformationTitle = "Information";
+inline constexpr const char* kHelpTitle = "帮助";
 
-inline constexpr const char* kStartupAdvice =
-    "最好进行语音训练，如果你普通话很标准，也可不必进行语音训练，但必\r\n"
-    "须按照下面的提示配置麦克风。\r\n"
-    "打开“控制面板”，双击“语音”图标。在“语音识别”页下，先确保\r\n"
-    "“语言”下拉列表里是中文识别引擎，即\r\n"
-    "“Microsoft Simplified Chinese Recgnizer”或者\r\n"
-    "“Microsoft 中文(简体) 识别器”，如果不是，请点击下拉列表选择\r\n"
-    "中文识别引擎。然后点击“配置麦克风”按钮，按照提示一步一步完成麦\r\n"
-    "克风配置。再点击“训练配置文件”按钮，按照提示一步一步完成语音训\r\n"
-    "练，训练的过程就是让你念一大段文字，这样语音识别引擎就可以更准确\r\n"
-    "的识别你的声音。哦，不要忘了打开你的麦克风。";
-
-inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
-// Where a user gets the speech model Quillon listens with.
-inline constexpr const char* kEngineDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
-
-inline constexpr const char* kNoChineseEngineAtAll =
-    "没有安装中文语音包！或者没有安装中文语音识别引擎！具体安装方法请点击“帮助”按钮！";
-inline constexpr const char* kChooseChineseEngine =
-    "必须使用中文识别引擎，请修改成中文识别引擎！请在控制面板的语音项下修改！";
-inline constexpr const char* kMustUseChineseEngine = "必须使用中文识别引擎，请修改成中文识别引擎！";
-inline constexpr const char* kLoadFailed =
-    "出现错误，可能是以下一种原因造成：１．无效的语音词汇文件！２．没有安装语音识别引擎！３．没有安装中文语音包！详细的"
-    "下载安装方法请看帮助！";
-// Once at start when the fallback recogniser runs because the Mandarin model is missing.
-inline constexpr const char* kFallbackEngineInUse =
-    "没有找到中文语音模型，现在使用备用识别器（准确度低）：很多命令会听不出，需要时请重念；"
-    "单字词汇和读音只差声调的词汇不会执行。安装模型请看帮助。";
-inline constexpr const char* kChooseGame = "请选择一个游戏!";
-inline constexpr const char* kActivationFailed = "没有激活语音词汇文件，可能是声音设备被其他程序使用！";
-// No capture device could be opened: which one was tried goes between the two.
-inline constexpr const char* kNoMicrophoneBefore = "没有找到可用的麦克风（设备 ";
-inline constexpr const char* kNoMicrophoneAfter =
-    "）：请检查麦克风是否已连接、是否被其他程序占用，或在本窗口的“麦克风”列表或系统的声音设置里选择输入设备。";
-inline constexpr const char* kStatusBefore = "当前打开";
-inline constexpr const char* kStatusAfter = "的语音词汇！";
-
+// The main window.
+inline constexpr const char* kNewGameNameCaption = "新的游戏名字：";
+inline constexpr const char* kAddCaption = "添加";
+inline constexpr const char* kGameListCaption = "游戏列表：";
+inline constexpr const char* kDeleteGameCaption = "删除选中的游戏";
+// The voice-commands button: before any game was started, while they run, and after.
 inline constexpr const char* kStartCaptionDesign = "打开这个游戏的语音命令开始玩游戏";
 inline constexpr const char* kStartCaptionRunning = "停止这个游戏的语音命令";
 inline constexpr const char* kStartCaptionIdle = "开始这个游戏的语音命令";
+inline constexpr const char* kHelpCaption = "软件帮助";
+inline constexpr const char* kPhraseListCaption = "已经添加的语音快捷键：";
+inline constexpr const char* kDeletePhraseCaption = "删除选中的语音快捷键";
+inline constexpr const char* kPhraseCaption = "发音词汇：(添加你想读的中文词汇)";
+inline constexpr const char* kActionCaption = "快捷键：(如果同时压两个键，用\"+\"号相连)";
+// The test button, idle and while testing.
 inline constexpr const char* kTestCaptionIdle = "开始测试游戏词汇";
 inline constexpr const char* kTestCaptionRunning = "停止测试游戏词汇";
-inline constexpr const char* kNotRecognised = "没有识别重新念";
+// The status line: the game whose vocabulary is open goes between the two.
+inline constexpr const char* kStatusBefore = "当前打开";
+inline constexpr const char* kStatusAfter = "的语音词汇！";
 
-inline constexpr const char* kTestAdvice =
-    "在每个游戏第一次使用语音快捷键前，\r\n"
-    "最好把对应的语音词汇念一遍，\r\n"
-    "直到每个词都被正确识别，\r\n"
-    "如被正确识别在文本框中会出现对应的文字，\r\n"
-    "如果遇到不能识别，\r\n"
-    "或者两个词的发音相近，\r\n"
-    "应该修改成其他词汇。";
+// In the feedback box when speech held no phrase.
+inline constexpr const char* kNotRecognised = "没有识别重新念";
 
 // The microphone list and its level meter.
 inline constexpr const char* kMicrophoneCaption = "麦克风：";
@@ -69,21 +44,9 @@ inline constexpr const char* kMicrophoneNotFound = "（未找到）";
 inline constexpr const char* kMicrophoneFixed = "本次运行的麦克风由命令行或环境变量 QUILLON_ALSA_DEVICE 指定";
 inline constexpr const char* kMicrophoneLevel = "麦克风音量：语音命令或测试运行时显示";
 
-// Phrase editing and game management.
-inline constexpr const char* kEnterPhrase = "请添加你想读的中文词汇";
-inline constexpr const char* kEnterAction = "请添加中文词汇对应的快捷键";
-inline constexpr const char* kDuplicatePhrase = "请添加新的词汇，这个词汇已经有了！";
-inline constexpr const char* kInvalidAfterEdit = "无效的语音词汇文件！用户不能直接修改语音词汇文件！";
-inline constexpr const char* kSelectPhraseToDelete = "选中你要删除的语音快捷键";
-inline constexpr const char* kEnterGameName = "请填入游戏名字！";
-inline constexpr const char* kConfirmDeleteGame = "确实要删除这个游戏的语音词汇文件吗？";
-
-// What the speech engine says about the vocabulary.
-inline constexpr const char* kCannotListenFor =
-    "语音识别引擎读不出下面这些词汇里的一些字符（符号、表情等），请改掉这些字符：";
-// Between the new phrase and the ones it sounds like, then after them.
-inline constexpr const char* kSoundsAlikeAnd = "和";
-inline constexpr const char* kSoundsAlike = "听起来很像，语音识别可能分不清。";
+// The composer's file dialog.
+inline constexpr const char* kOpenFileTitle = "打开文件";
+inline constexpr const char* kAllFilesFilter = "所有文件 (*)";
 
 // The on-screen echo: between the phrase heard and the action done.
 inline constexpr const char* kEchoArrow = " → ";
@@ -119,5 +82,89 @@ inline constexpr const char* kTieAdd = "添加";
 inline constexpr const char* kTieRemove = "删除选中的";
 inline constexpr const char* kEchoSetting = "在屏幕角落显示听到的词汇和执行的操作";
 inline constexpr const char* kCloseToTraySetting = "关闭窗口后在系统托盘里继续运行";
+
+// ---- Messages: what message boxes say -------------------------------------
+
+// Start-up.
+inline constexpr const char* kStartupAdvice =
+    "最好进行语音训练，如果你普通话很标准，也可不必进行语音训练，但必\r\n"
+    "须按照下面的提示配置麦克风。\r\n"
+    "打开“控制面板”，双击“语音”图标。在“语音识别”页下，先确保\r\n"
+    "“语言”下拉列表里是中文识别引擎，即\r\n"
+    "“Microsoft Simplified Chinese Recgnizer”或者\r\n"
+    "“Microsoft 中文(简体) 识别器”，如果不是，请点击下拉列表选择\r\n"
+    "中文识别引擎。然后点击“配置麦克风”按钮，按照提示一步一步完成麦\r\n"
+    "克风配置。再点击“训练配置文件”按钮，按照提示一步一步完成语音训\r\n"
+    "练，训练的过程就是让你念一大段文字，这样语音识别引擎就可以更准确\r\n"
+    "的识别你的声音。哦，不要忘了打开你的麦克风。";
+inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
+
+// Where a user gets the speech model Quillon listens with: in that message,
+// the help text and the log.
+inline constexpr const char* kModelDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
+// Once at start when the fallback recogniser runs because the Mandarin model is missing.
+inline constexpr const char* kFallbackEngineInUse =
+    "没有找到中文语音模型，现在使用备用识别器（准确度低）：很多命令会听不出，需要时请重念；"
+    "单字词汇和读音只差声调的词汇不会执行。安装模型请看帮助。";
+
+// Choosing a game, voice commands and test mode.
+inline constexpr const char* kNoChineseEngineAtAll =
+    "没有安装中文语音包！或者没有安装中文语音识别引擎！具体安装方法请点击“帮助”按钮！";
+inline constexpr const char* kChooseChineseEngine =
+    "必须使用中文识别引擎，请修改成中文识别引擎！请在控制面板的语音项下修改！";
+inline constexpr const char* kMustUseChineseEngine = "必须使用中文识别引擎，请修改成中文识别引擎！";
+inline constexpr const char* kLoadFailed =
+    "出现错误，可能是以下一种原因造成：１．无效的语音词汇文件！２．没有安装语音识别引擎！３．没有安装中文语音包！详细的"
+    "下载安装方法请看帮助！";
+inline constexpr const char* kChooseGame = "请选择一个游戏!";
+inline constexpr const char* kActivationFailed = "没有激活语音词汇文件，可能是声音设备被其他程序使用！";
+
+// No capture device could be opened: which one was tried goes between the two.
+inline constexpr const char* kNoMicrophoneBefore = "没有找到可用的麦克风（设备 ";
+inline constexpr const char* kNoMicrophoneAfter =
+    "）：请检查麦克风是否已连接、是否被其他程序占用，或在本窗口的“麦克风”列表或系统的声音设置里选择输入设备。";
+inline constexpr const char* kTestAdvice =
+    "在每个游戏第一次使用语音快捷键前，\r\n"
+    "最好把对应的语音词汇念一遍，\r\n"
+    "直到每个词都被正确识别，\r\n"
+    "如被正确识别在文本框中会出现对应的文字，\r\n"
+    "如果遇到不能识别，\r\n"
+    "或者两个词的发音相近，\r\n"
+    "应该修改成其他词汇。";
+// An action that starts a program whose file is not there.
+inline constexpr const char* kNoProgram = "这个路径下没有对应的程序！";
+
+// What the speech engine says about the vocabulary.
+inline constexpr const char* kCannotListenFor =
+    "语音识别引擎读不出下面这些词汇里的一些字符（符号、表情等），请改掉这些字符：";
+
+// Between the new phrase and the ones it sounds like, then after them. Each
+// phrase is quoted; the ones it sounds like are listed with a separator, and
+// more than a few are summed up.
+inline constexpr const char* kSoundsAlikeAnd = "和";
+inline constexpr const char* kSoundsAlike = "听起来很像，语音识别可能分不清。";
+inline constexpr const char* kOpenQuote = "“";
+inline constexpr const char* kCloseQuote = "”";
+inline constexpr const char* kListSeparator = "、";
+inline constexpr const char* kAndMore = "等";
+
+// Phrase editing and game management.
+inline constexpr const char* kEnterPhrase = "请添加你想读的中文词汇";
+inline constexpr const char* kEnterAction = "请添加中文词汇对应的快捷键";
+inline constexpr const char* kDuplicatePhrase = "请添加新的词汇，这个词汇已经有了！";
+inline constexpr const char* kInvalidAfterEdit = "无效的语音词汇文件！用户不能直接修改语音词汇文件！";
+inline constexpr const char* kSelectPhraseToDelete = "选中你要删除的语音快捷键";
+inline constexpr const char* kEnterGameName = "请填入游戏名字！";
+inline constexpr const char* kConfirmDeleteGame = "确实要删除这个游戏的语音词汇文件吗？";
+inline constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一个游戏！";
+inline constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
+inline constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
+
+// A character a new entry cannot hold goes between the two.
+inline constexpr const char* kPhraseCharacterBefore = "发音词汇里不能有字符“";
+inline constexpr const char* kActionCharacterBefore = "快捷键里不能有字符“";
+inline constexpr const char* kCharacterAfter = "”，请去掉它再添加。";
+inline constexpr const char* kUnencodableBefore = "字符“";
+inline constexpr const char* kUnencodableAfter = "”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。";
 
 }  // namespace quillon::text

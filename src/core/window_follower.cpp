@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {

@@ -23,8 +23,4 @@ struct DesktopAdapters {
 // be opened, for instance without a display.
 DesktopAdapters make_desktop_adapters();
 
-// Waits until text this process put on the clipboard has been read by another
-// program, or `timeout_seconds` passed without any request. Keeps events flowing.
-void wait_until_clipboard_served(Clipboard& clipboard, double timeout_seconds);
-
 }  // namespace quillon

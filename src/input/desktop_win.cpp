@@ -130,6 +130,10 @@ class Win32Clipboard : public Clipboard {
     return stored;
   }
 
+  // The Win32 clipboard keeps a copy of the text after this process ends, so
+  // there is nothing to wait for.
+  void wait_until_served(double) override {}
+
  private:
   // Another program may hold the clipboard for a moment; a few short retries
   // cover that without stalling the window noticeably.
@@ -182,9 +186,5 @@ DesktopAdapters make_desktop_adapters() {
       ", CreateProcess, Win32 clipboard";
   return adapters;
 }
-
-// The Win32 clipboard keeps a copy of the text after this process ends, so there
-// is nothing to wait for.
-void wait_until_clipboard_served(Clipboard&, double) {}
 
 }  // namespace quillon

@@ -84,7 +84,7 @@ class QtClipboard : public Clipboard {
   // One timer: first the time allowed for the first request, then, after every
   // request, a short quiet spell (a paste asks for the targets, then the text).
   // Quitting the application ends the loop too.
-  void wait_until_served(double timeout_seconds) {
+  void wait_until_served(double timeout_seconds) override {
     if (!owned_) return;
     constexpr int kQuietMs = 300;
     QEventLoop loop;
@@ -116,10 +116,6 @@ DesktopAdapters make_desktop_adapters() {
   adapters.description =
       adapters.input ? "XTest input, desktop URL handler, Qt clipboard" : "no X display with XTest: input unavailable";
   return adapters;
-}
-
-void wait_until_clipboard_served(Clipboard& clipboard, double timeout_seconds) {
-  if (auto* qt = dynamic_cast<QtClipboard*>(&clipboard)) qt->wait_until_served(timeout_seconds);
 }
 
 }  // namespace quillon

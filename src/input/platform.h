@@ -32,16 +32,6 @@ class ShellOpener {
   virtual void open(const std::string& target) = 0;
 };
 
-// The desktop's open browser windows. Where the platform has no such list the
-// count is always 0 and callers fall back to ShellOpener.
-class BrowserWindows {
- public:
-  virtual ~BrowserWindows() = default;
-  virtual int count() = 0;
-  // Asks the first window to show `url` in a new window (target "_blank").
-  virtual void navigate_first(const std::string& url) = 0;
-};
-
 // Starts a program from a command line without waiting for it and without a
 // shell. Returns false when nothing could be started.
 class ProcessLauncher {
@@ -52,12 +42,28 @@ class ProcessLauncher {
   virtual bool start(const std::string& command_line) = 0;
 };
 
+// The desktop's open browser windows. Where the platform has no such list the
+// count is always 0 and callers fall back to ShellOpener.
+class BrowserWindows {
+ public:
+  virtual ~BrowserWindows() = default;
+  virtual int count() = 0;
+  // Asks the first window to show `url` in a new window (target "_blank").
+  virtual void navigate_first(const std::string& url) = 0;
+};
+
+// The system clipboard, through which text is pasted.
 class Clipboard {
  public:
   virtual ~Clipboard() = default;
   // Replaces the clipboard's content with `text`. Returns false when the
   // clipboard could not be taken (another program holds it).
   virtual bool set_text(const std::string& text) = 0;
+  // Returns once the text this process put there has been read by another
+  // program, or `timeout_seconds` passed without a request for it; at once
+  // where the clipboard keeps a copy of its own after this process ends.
+  // Keeps the window's events flowing while it waits.
+  virtual void wait_until_served(double timeout_seconds) = 0;
 };
 
 // Modal message boxes with the given title; they return once the user has

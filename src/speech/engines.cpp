@@ -2,10 +2,10 @@
 
 #include <iterator>
 
-#include "speech/keyword_spotter.h"
-#include "speech/pocketsphinx_engine.h"
-#include "speech/sapi_recognizer.h"
-#include "speech/scripted_recognizer.h"
+#include "speech/sapi/sapi_recognizer.h"
+#include "speech/scripted/scripted_recognizer.h"
+#include "speech/sphinx/sphinx_engine.h"
+#include "speech/spotter/keyword_spotter.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,5 @@
 #include "speech/latin_readings.h"
+#include "vocabulary/ascii_case.h"
 
 #include <algorithm>
 #include <array>
@@ -62,13 +63,6 @@ constexpr std::size_t kMaxRunReadings = 6;
 
 bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-std::string upper(std::string_view letters) {
-  std::string out(letters);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
 // "ài fu" → {"ài", "fu"}.
 void append_syllables(std::vector<std::string>& out, std::string_view reading) {
   for (std::size_t at = 0; at < reading.size();) {
@@ -117,7 +111,7 @@ std::vector<std::vector<std::string>> spelled_readings(const std::string& word) 
 
 std::vector<std::vector<std::string>> latin_readings(std::string_view letters) {
   if (letters.empty() || !std::all_of(letters.begin(), letters.end(), is_ascii_letter)) return {};
-  const std::string word = upper(letters);
+  const std::string word = ascii_upper(letters);
   if (const Word* w = find_word(word)) {
     std::vector<std::vector<std::string>> out(w->readings.size());
     for (std::size_t k = 0; k < out.size(); ++k) append_syllables(out[k], w->readings[k]);
@@ -128,7 +122,7 @@ std::vector<std::vector<std::string>> latin_readings(std::string_view letters) {
 
 std::string latin_english_phones(std::string_view letters) {
   if (letters.empty() || !std::all_of(letters.begin(), letters.end(), is_ascii_letter)) return {};
-  const std::string word = upper(letters);
+  const std::string word = ascii_upper(letters);
   if (const Word* w = find_word(word)) return std::string(w->english);
   std::string phones;
   for (const char c : word) {

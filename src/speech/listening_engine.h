@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "speech/audio_source.h"
+#include "speech/engines.h"
 #include "speech/grammar_file.h"
 #include "speech/recognizer_base.h"
 #include "speech/sound_alike.h"
@@ -23,8 +24,11 @@ namespace quillon {
 template <typename Core, typename Decision>
 class ListeningEngine : public RecognizerBase {
  public:
-  explicit ListeningEngine(EngineOptions options)
-      : options_(std::move(options)), self_(std::make_shared<Self>(Self{this, 0})) {}
+  // `engine`: the name the registry knows it by.
+  ListeningEngine(const char* engine, EngineOptions options)
+      : RecognizerBase(recognizer_display_names(engine, options)),
+        options_(std::move(options)),
+        self_(std::make_shared<Self>(Self{this, 0})) {}
 
   ~ListeningEngine() override { shut_down(); }
 
@@ -38,7 +42,7 @@ class ListeningEngine : public RecognizerBase {
   // Both engines listen for Mandarin syllables: how the phrases are said decides.
   std::vector<std::string> phrases_alike(const std::string& phrase,
                                          const std::vector<std::string>& others) const override {
-    return phrases_sounding_like(phrase, others, PinyinReadings::system());
+    return phrases_sounding_like(phrase, others, options_.readings->get());
   }
 
  protected:

@@ -6,8 +6,6 @@
 // Every call succeeds or fails with an error text the caller reports in its own
 // words. Nothing here depends on Qt, so the Windows engine can stand alone.
 
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,31 +81,5 @@ class Recognizer {
   // so the user should be told once that recognition is weaker.
   virtual bool stands_in_for_missing_model() const { return false; }
 };
-
-// Runs a function on the GUI thread, later; engines with threads use it to
-// deliver their events.
-using PostToGui = std::function<void(std::function<void()>)>;
-
-// How a command is told from talk. `alone`: an utterance acts only when it
-// holds vocabulary phrases and little else. `anywhere`: a phrase acts wherever
-// it is heard in running speech.
-enum class MatchMode { alone, anywhere };
-
-struct EngineOptions {
-  std::string program_folder;
-  std::string model_dir;   // empty: search the usual places
-  std::string audio_file;  // empty: the capture device
-  std::string capture_device = "default";
-  MatchMode match = MatchMode::alone;
-  bool exit_after_audio = false;
-  PostToGui post_to_gui;
-};
-
-// Engine names, best first, of those that can run here.
-std::vector<std::string> available_engines(const EngineOptions& options);
-
-// Makes the named engine, or the best available one when `name` is empty.
-// Null when none can be made; `log` says why and which one was chosen.
-std::unique_ptr<Recognizer> make_recognizer(const std::string& name, const EngineOptions& options, std::string& log);
 
 }  // namespace quillon

@@ -16,6 +16,11 @@ namespace quillon {
 
 class RecognizerBase : public Recognizer {
  public:
+  // `names`: what recognizer_names() gives, worked out once when the engine is
+  // made (it may look for other engines' models).
+  explicit RecognizerBase(std::vector<std::string> names) : names_(std::move(names)) {}
+
+  std::vector<std::string> recognizer_names() const override { return names_; }
   SpeechStatus create_context() override;
   // Fails without a context.
   SpeechStatus init_grammar() override;
@@ -53,6 +58,7 @@ class RecognizerBase : public Recognizer {
   bool is_phrase(const std::string& text) const;
 
  private:
+  std::vector<std::string> names_;
   bool has_context_ = false;
   bool has_grammar_ = false;
   bool active_ = false;

@@ -5,8 +5,6 @@
 #include <string_view>
 #include <utility>
 
-#include "speech/pinyin_phones.h"
-
 namespace quillon {
 namespace {
 

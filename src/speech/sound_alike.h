@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/pinyin_keywords.h"
+#include "speech/pinyin_readings.h"
 
 namespace quillon {
 

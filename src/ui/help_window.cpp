@@ -11,7 +11,6 @@ namespace quillon {
 namespace {
 
 // Download places named by the installation guide.
-constexpr const char* kEngineAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
 constexpr const char* kSdkAddress =
     "https://download.microsoft.com/download/speechSDK/SDK/5.1/WXP/EN-US/speechsdk51.exe";
 constexpr const char* kLanguagePackAddress =
@@ -46,7 +45,7 @@ std::string help_text(const HelpAddresses& addresses) {
   std::string text = file.readAll().toStdString();
   replace_all(text, "{HOME}", addresses.home_page);
   replace_all(text, "{MAIL}", addresses.mail);
-  replace_all(text, "{ENGINE}", kEngineAddress);
+  replace_all(text, "{ENGINE}", text::kModelDownloadAddress);
   replace_all(text, "{SDK}", kSdkAddress);
   replace_all(text, "{LANGPACK}", kLanguagePackAddress);
   replace_all(text, "\n", "\r\n");
@@ -55,7 +54,7 @@ std::string help_text(const HelpAddresses& addresses) {
 
 HelpWindow::HelpWindow(const HelpAddresses& addresses) {
   setObjectName("Formhelp");
-  setWindowTitle("帮助");
+  setWindowTitle(text::kHelpTitle);
   setWindowIcon(QIcon(":/pictures/icon.svg"));
   resize(MainWindow::twips(11685), MainWindow::twips(7770));
   auto* box = new QPlainTextEdit(this);

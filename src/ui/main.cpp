@@ -11,13 +11,13 @@
 #include "input/desktop.h"
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
-#include "speech/recognizer.h"
-#include "ui/folder_store.h"
+#include "speech/engines.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/microphone_box.h"
 #include "ui/quit_signals.h"
 #include "ui/settings_file.h"
+#include "vocabulary/folder_store.h"
 #include "vocabulary/program_folder.h"
 
 namespace {
@@ -93,7 +93,7 @@ int run_one_action(QApplication& app, const QString& action_text) {
   const bool pastes = commands && commands->write && commands->bracket_text;
   QTimer::singleShot(0, &app, [&] {
     executor.run(plan);
-    if (!waiter.quitting() && pastes) wait_until_clipboard_served(*desktop.clipboard, kClipboardServeTimeout);
+    if (!waiter.quitting() && pastes) desktop.clipboard->wait_until_served(kClipboardServeTimeout);
     if (!waiter.quitting()) app.exit(0);
   });
   return app.exec();
@@ -111,7 +111,7 @@ class NoInput : public InputInjector {
 ComposerHooks composer_hooks(const std::string& folder, Messages& messages, const HelpAddresses& help) {
   ComposerHooks hooks;
   hooks.choose_file = [folder]() -> std::optional<QString> {
-    QFileDialog dialog(nullptr, "打开文件", QString::fromStdString(folder), "所有文件 (*)");
+    QFileDialog dialog(nullptr, text::kOpenFileTitle, QString::fromStdString(folder), text::kAllFilesFilter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
@@ -125,13 +125,16 @@ ComposerHooks composer_hooks(const std::string& folder, Messages& messages, cons
   return hooks;
 }
 
-EngineOptions engine_options_for(const Options& o) {
+EngineOptions engine_options_for(const Options& o, const Settings& settings) {
   EngineOptions engine_options;
-  engine_options.program_folder =
-      resolve_program_folder(o.program_folder, QCoreApplication::applicationDirPath().toStdString());
+  engine_options.executable_folder = QCoreApplication::applicationDirPath().toStdString();
+  engine_options.program_folder = resolve_program_folder(o.program_folder, engine_options.executable_folder);
   engine_options.model_dir = o.model_dir;
   engine_options.audio_file = o.audio_file;
   engine_options.exit_after_audio = o.exit_after_audio;
+  engine_options.capture_device = settings.capture_device;
+  engine_options.match = settings.match == "anywhere" ? MatchMode::anywhere : MatchMode::alone;
+  engine_options.tuning = settings.tuning;
   engine_options.post_to_gui = [](std::function<void()> work) {
     QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
   };
@@ -139,7 +142,10 @@ EngineOptions engine_options_for(const Options& o) {
 }
 
 int list_recognizers(const Options& o) {
-  for (const std::string& name : available_engines(engine_options_for(o))) std::printf("%s\n", name.c_str());
+  const SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
+  for (const std::string& name : available_engines(engine_options_for(o, settings.current()))) {
+    std::printf("%s\n", name.c_str());
+  }
   return 0;
 }
 
@@ -147,25 +153,14 @@ void start_window(MainWindow& window, MainController& controller, const QtWaiter
   controller.start_up(o.intro);
   if (waiter.quitting()) return;
   window.show();
-  if (o.game.empty()) return;
-  int row = -1;
-  for (int i = 0; i < window.game_count(); ++i) {
-    if (window.game_at(i) == o.game) row = i;
-  }
-  if (row < 0) {
+  if (!o.game.empty() && !controller.open_game_at_start(o.game, o.listen)) {
     std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
-    return;
   }
-  window.select_game_row(row);
-  controller.choose_game(row);
-  if (o.listen) controller.toggle_voice_commands();
 }
 
 int run_window(QApplication& app, const Options& o) {
   SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
-  EngineOptions engine_options = engine_options_for(o);
-  engine_options.capture_device = settings.current().capture_device;
-  engine_options.match = settings.current().match == "anywhere" ? MatchMode::anywhere : MatchMode::alone;
+  const EngineOptions engine_options = engine_options_for(o, settings.current());
   std::string log;
   std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
   std::fprintf(stderr, "quillon: %s\n", log.c_str());

@@ -1,11 +1,11 @@
 #pragma once
 
-// addform: the main window. It places every control where the design puts it
-// and forwards each control's event to the window logic (MainController).
+// The main window. It places every control where the form put it, under the
+// form's names (see the form:: table in main_window.cpp), and forwards each control's
+// event to the window logic (MainController).
 
 #include <QWidget>
 #include <functional>
-#include <map>
 
 #include "core/main_view.h"
 
@@ -45,7 +45,6 @@ class MainWindow : public QWidget, public MainView {
 
   // Wires the controls' events to the window logic; call once.
   void connect_controller(MainController& controller, ComposerHooks hooks);
-  void set_builtin_texts(const std::vector<std::string>& texts);
   // Called before the window closes, so runs in progress can release keys.
   void set_on_close(std::function<void()> on_close) { on_close_ = std::move(on_close); }
 
@@ -82,7 +81,6 @@ class MainWindow : public QWidget, public MainView {
   bool is_enabled(Control control) const override;
   void set_feedback_visible(bool visible) override;
   void set_feedback_text(const std::string& text) override;
-  std::string feedback_text() const override;
   void stop_feedback_timer() override;
   void set_listening(bool listening) override;
   void show_local_page(const std::string& path) override;
@@ -96,31 +94,49 @@ class MainWindow : public QWidget, public MainView {
   void build_window_controls();
   void build_microphone_controls();
   void show_level(std::optional<float> level);
-  void build_menus(MainController& controller, const ComposerHooks& hooks);
+  void connect_pictures(MainController& controller, const ComposerHooks& hooks);
+  void build_menus(const ComposerHooks& hooks);
   QWidget* control(Control c) const;
   void append_to_action(const QString& token);
 
-  QGroupBox* frame1_ = nullptr;
-  QGroupBox* frame2_ = nullptr;
-  QLineEdit* text1_ = nullptr;
-  QLineEdit* text2_ = nullptr;
-  QLineEdit* text3_ = nullptr;
-  QLineEdit* text4_ = nullptr;
-  QListWidget* list1_ = nullptr;
-  QListWidget* list2_ = nullptr;
-  QListWidget* file1_ = nullptr;
-  QComboBox* sr_engines_ = nullptr;
-  QLabel* label5_ = nullptr;
-  std::map<int, QPushButton*> commands_;
-  std::map<int, PictureButton*> images_;
-  std::vector<QWidget*> builtin_boxes_;
-  QTextBrowser* web_browser_ = nullptr;
-  QTimer* timer1_ = nullptr;
+  // The game side: a new game's name, the recogniser box, the game list, and
+  // starting the voice commands.
+  QGroupBox* games_group_ = nullptr;
+  QLineEdit* game_name_box_ = nullptr;
+  QPushButton* add_game_button_ = nullptr;
+  QComboBox* recognizer_box_ = nullptr;
+  QListWidget* game_list_ = nullptr;
+  QPushButton* delete_game_button_ = nullptr;
+  QLabel* status_label_ = nullptr;
+  QPushButton* voice_commands_button_ = nullptr;
+
+  // The phrase side: the game's phrases, the test mode's feedback, and the
+  // boxes and composer pictures of a new phrase.
+  QGroupBox* phrases_group_ = nullptr;
+  QPushButton* help_button_ = nullptr;
+  PictureButton* home_picture_ = nullptr;
+  QListWidget* phrase_list_ = nullptr;
+  QLineEdit* feedback_box_ = nullptr;
+  QPushButton* delete_phrase_button_ = nullptr;
+  QLineEdit* phrase_box_ = nullptr;
+  QLineEdit* action_box_ = nullptr;
+  PictureButton* file_picture_ = nullptr;
+  PictureButton* web_picture_ = nullptr;
+  PictureButton* mouse_picture_ = nullptr;
+  PictureButton* keys_picture_ = nullptr;
+  QPushButton* test_button_ = nullptr;
+  QPushButton* add_phrase_button_ = nullptr;
+  QMenu* mouse_menu_ = nullptr;
+  QMenu* keys_menu_ = nullptr;
+
+  // The rest of the window.
+  QTextBrowser* page_view_ = nullptr;
+  PictureButton* upper_banner_ = nullptr;
+  PictureButton* lower_banner_ = nullptr;
+  QTimer* feedback_timer_ = nullptr;  // clears the feedback a second after it last changed
   MicrophoneBox* microphone_ = nullptr;
   QProgressBar* level_meter_ = nullptr;
   QTimer* level_timer_ = nullptr;
-  QMenu* pop_ = nullptr;
-  QMenu* pop2_ = nullptr;
   std::function<void()> on_close_;
   bool click_chose_ = false;
 };

@@ -16,7 +16,7 @@
 namespace quillon {
 namespace {
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
+QString to_qstring(const std::string& text) { return QString::fromStdString(text); }
 
 bool is_list_setting(const std::string& key) {
   const auto fields = setting_fields();
@@ -35,9 +35,9 @@ std::string value_text(const std::string& key, const QVariant& value) {
 
 // A list is kept as Qt keeps lists, so the file reads as one item after another.
 QVariant file_value(const std::string& key, const std::string& text) {
-  if (!is_list_setting(key)) return q(text);
+  if (!is_list_setting(key)) return to_qstring(text);
   QStringList items;
-  for (const std::string& item : split_setting_list(text)) items.push_back(q(item));
+  for (const std::string& item : split_setting_list(text)) items.push_back(to_qstring(item));
   // Qt writes an empty list as "@Invalid()", which reads back as no value.
   if (items.size() < 2) return items.value(0);
   return items;
@@ -60,7 +60,7 @@ std::optional<QByteArray> ini_bytes(const SettingValues& values) {
   const QString draft = scratch.filePath("settings.ini");
   {
     QSettings ini(draft, QSettings::IniFormat);
-    for (const auto& [key, value] : values) ini.setValue(q(key), file_value(key, value));
+    for (const auto& [key, value] : values) ini.setValue(to_qstring(key), file_value(key, value));
     ini.sync();
     if (ini.status() != QSettings::NoError) return std::nullopt;
   }
@@ -84,13 +84,13 @@ std::string settings_file_path() {
 }
 
 SettingsFileRead read_settings_file(const std::string& path) {
-  const QFileInfo info(q(path));
+  const QFileInfo info(to_qstring(path));
   if (!info.exists()) return {};
   if (!info.isFile()) return {{}, "is not a file"};
-  QFile file(q(path));
+  QFile file(to_qstring(path));
   if (!file.open(QIODevice::ReadOnly)) return {{}, "cannot be read"};
   if (!is_text(file.readAll())) return {{}, "is damaged"};
-  QSettings ini(q(path), QSettings::IniFormat);
+  QSettings ini(to_qstring(path), QSettings::IniFormat);
   if (ini.status() == QSettings::AccessError) return {{}, "cannot be read"};
   if (ini.status() == QSettings::FormatError) return {{}, "is damaged"};
   SettingsFileRead read;
@@ -102,7 +102,7 @@ SettingsFileRead read_settings_file(const std::string& path) {
 std::optional<std::string> write_settings_file(const std::string& path, const SettingValues& values) {
   const std::optional<QByteArray> bytes = ini_bytes(values);
   if (!bytes) return "the settings could not be composed";
-  if (!QDir().mkpath(QFileInfo(q(path)).absolutePath())) return "its folder cannot be made";
+  if (!QDir().mkpath(QFileInfo(to_qstring(path)).absolutePath())) return "its folder cannot be made";
   return replace_file(path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
 }
 

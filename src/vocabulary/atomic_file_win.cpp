@@ -1,18 +1,10 @@
 #include <windows.h>
 
 #include "vocabulary/atomic_file.h"
+#include "vocabulary/win32_text_win.h"
 
 namespace quillon {
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), n);
-  return out;
-}
 
 std::string last_error() {
   const DWORD code = GetLastError();
@@ -25,7 +17,8 @@ std::string last_error() {
 }
 
 bool system_rename(const std::string& from, const std::string& to) {
-  return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(win32::widen(from).c_str(), win32::widen(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace
@@ -33,7 +26,7 @@ bool system_rename(const std::string& from, const std::string& to) {
 std::optional<std::string> replace_file(const std::string& path, std::string_view bytes, RenameStep rename) {
   // A name of our own in the same folder: MoveFileEx must not cross volumes.
   const std::string temp_path = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
-  const std::wstring temp = wide(temp_path);
+  const std::wstring temp = win32::widen(temp_path);
   HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return last_error();
 

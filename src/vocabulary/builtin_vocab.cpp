@@ -70,7 +70,7 @@ std::vector<BuiltinVocabulary> builtin_vocabularies(const std::string& home_url)
   return out;
 }
 
-std::vector<std::string> write3(const std::string& folder) {
+std::vector<std::string> write_missing_builtin_vocabularies(const std::string& folder) {
   std::vector<std::string> failures;
   for (const BuiltinVocabulary& vocabulary : builtin_vocabularies(local_page_url(folder, LocalPage::home))) {
     const std::string path = folder + "/" + vocabulary.file_name;
@@ -86,33 +86,11 @@ std::string local_page_path(const std::string& folder, LocalPage which) {
 
 std::string local_page_url(const std::string& folder, LocalPage which) {
   const QString path = QDir(QString::fromStdString(folder)).absoluteFilePath(QString::fromUtf8(page(which).file_name));
-  std::string url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
-  std::string safe;
-  for (const char c : url) {
-    switch (c) {
-      case '"':
-        safe += "%22";
-        break;
-      case '&':
-        safe += "%26";
-        break;
-      case '<':
-        safe += "%3C";
-        break;
-      case '>':
-        safe += "%3E";
-        break;
-      case '[':
-        safe += "%5B";
-        break;
-      case ']':
-        safe += "%5D";
-        break;
-      default:
-        safe += c;
-    }
-  }
-  return safe;
+  const QUrl file = QUrl::fromLocalFile(path);
+  // The path's delimiters stay as a file URL writes them; everything else is
+  // encoded, so no quote, "&", "<" or bracket can end an action or an attribute.
+  const QByteArray encoded = QUrl::toPercentEncoding(file.path(QUrl::FullyDecoded), "/!$'()*+,:;=@");
+  return ("file://" + file.host(QUrl::FullyEncoded).toUtf8() + encoded).toStdString();
 }
 
 std::vector<std::string> ensure_local_pages(const std::string& folder) {

@@ -19,7 +19,7 @@ std::vector<BuiltinVocabulary> builtin_vocabularies(const std::string& home_url)
 
 // Writes each of the seven files missing from `folder`, in order, as its text
 // plus one CR LF in GBK. Returns one message (naming the file) per failure.
-std::vector<std::string> write3(const std::string& folder);
+std::vector<std::string> write_missing_builtin_vocabularies(const std::string& folder);
 
 enum class LocalPage {
   home,    // the maker's home page: what Quillon is and how to start

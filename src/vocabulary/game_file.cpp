@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "vocabulary/ascii_case.h"
 #include "vocabulary/program_folder.h"
 #include "vocabulary/vocab_file.h"
 
@@ -25,20 +26,12 @@ constexpr std::string_view kEmptyVocabulary =
     "</RULE>\r\n"
     "</GRAMMAR>\r\n";
 
-std::string upper_ascii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 // Windows keeps these device names whatever extension follows them.
 bool reserved_on_windows(const std::string& name) {
   std::string_view stem(name);
   stem = stem.substr(0, stem.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-  const std::string upper = upper_ascii(stem);
+  const std::string upper = ascii_upper(stem);
   static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
   for (std::string_view device : kDevices) {
     if (upper == device) return true;

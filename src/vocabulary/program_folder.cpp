@@ -1,4 +1,5 @@
 #include "vocabulary/program_folder.h"
+#include "vocabulary/ascii_case.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,9 @@ namespace {
 
 constexpr int kExtensionLength = 4;  // ".xml"
 
+// Set by the build: the installation's data folder relative to its bin folder.
+constexpr const char* kDataFromBin = QUILLON_DATA_FROM_BIN;
+
 bool can_make_files_in(const QString& folder) {
   // Permission bits lie on read-only mounts and for root; trying is the only sure test.
   QTemporaryFile probe(folder + "/.quillon-probe-XXXXXX");
@@ -19,13 +23,8 @@ bool can_make_files_in(const QString& folder) {
 
 // The bin folder of an installation (share/quillon beside it) belongs to the
 // package manager, even for root, who could write there.
-bool is_installed_bin(const QString& folder) { return QFileInfo(folder + "/../share/quillon").isDir(); }
-
-std::string lower_ascii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
+bool is_installed_bin(const std::string& folder) {
+  return QFileInfo(QString::fromStdString(installation_data_folder(folder))).isDir();
 }
 
 }  // namespace
@@ -36,11 +35,21 @@ std::string resolve_program_folder(const std::string& chosen, const std::string&
     return QDir::cleanPath(QDir(QString::fromStdString(chosen)).absolutePath()).toStdString();
   }
   const QString exe = QString::fromStdString(executable_folder);
-  if (!exe.isEmpty() && !is_installed_bin(exe) && can_make_files_in(exe)) return QDir::cleanPath(exe).toStdString();
-  // GenericDataLocation honours $XDG_DATA_HOME and falls back to ~/.local/share.
-  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quillon";
+  if (!exe.isEmpty() && !is_installed_bin(executable_folder) && can_make_files_in(exe)) {
+    return QDir::cleanPath(exe).toStdString();
+  }
+  const QString data = QString::fromStdString(user_data_folder());
   QDir().mkpath(data);
   return QDir::cleanPath(data).toStdString();
+}
+
+std::string user_data_folder() {
+  // GenericDataLocation honours $XDG_DATA_HOME and falls back to ~/.local/share.
+  return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quillon").toStdString();
+}
+
+std::string installation_data_folder(const std::string& executable_folder) {
+  return executable_folder + "/" + kDataFromBin;
 }
 
 std::vector<std::string> list_games(const std::string& folder) {
@@ -53,7 +62,7 @@ std::vector<std::string> list_games(const std::string& folder) {
     games.push_back(name.left(name.size() - kExtensionLength).toStdString());
   }
   std::sort(games.begin(), games.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = lower_ascii(a), lb = lower_ascii(b);
+    const std::string la = ascii_lower(a), lb = ascii_lower(b);
     return la != lb ? la < lb : a < b;
   });
   // "a.xml" and "a.XML" side by side (possible on Linux only) are one game.

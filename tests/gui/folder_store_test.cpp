@@ -15,7 +15,7 @@
 #include "core/texts.h"
 #include "input/messages_qt.h"
 #include "support/fake_window.h"
-#include "ui/folder_store.h"
+#include "vocabulary/folder_store.h"
 
 namespace quillon {
 namespace {

@@ -97,8 +97,7 @@ struct QuietCore {
 };
 class QuietEngine : public ListeningEngine<QuietCore, NoDecision> {
  public:
-  using ListeningEngine::ListeningEngine;
-  std::vector<std::string> recognizer_names() const override { return {"quiet"}; }
+  explicit QuietEngine(EngineOptions options) : ListeningEngine("quiet", std::move(options)) {}
 
  protected:
   SpeechStatus open_context() override {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "speech/engines.h"
-#include "speech/scripted_recognizer.h"
+#include "speech/scripted/scripted_recognizer.h"
 
 namespace quillon {
 namespace {

@@ -8,12 +8,12 @@
 #include <condition_variable>
 #include <deque>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <sstream>
 #include <streambuf>
-#include <thread>
 
-#include "speech/scripted_recognizer.h"
+#include "speech/scripted/scripted_recognizer.h"
 
 namespace quillon {
 namespace {
@@ -212,17 +212,24 @@ class BlockingBuffer : public std::streambuf {
 
 TEST_F(ScriptedTest, DestructionDoesNotWaitForABlockedReaderNorHearFromItAgain) {
   auto buffer = std::make_shared<BlockingBuffer>();
-  auto stream = std::shared_ptr<std::istream>(new std::istream(buffer.get()), [buffer](std::istream* s) { delete s; });
+  // The reader lets go of its input when it ends: that is when it can no
+  // longer post anything.
+  auto released = std::make_shared<std::promise<void>>();
+  std::future<void> reader_ended = released->get_future();
+  auto stream = std::shared_ptr<std::istream>(new std::istream(buffer.get()), [buffer, released](std::istream* s) {
+    delete s;
+    released->set_value();
+  });
   EngineOptions options;
   options.post_to_gui = queue.poster();
-  auto r = std::make_unique<ScriptedRecognizer>(stream, options);
+  auto r = std::make_unique<ScriptedRecognizer>(std::move(stream), options);
   ASSERT_TRUE(r->create_context().ok);
   buffer->feed("城堡\n");
   ASSERT_TRUE(queue.wait_for(1));
   r.reset();  // the reader is blocked waiting for more input
   buffer->feed("马厩\n");
   buffer->close();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(reader_ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_EQ(queue.size(), 1u) << "nothing is posted after destruction";
   queue.run_all();
 }

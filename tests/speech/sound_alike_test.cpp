@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "speech/sound_alike.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -11,10 +12,10 @@ namespace {
 class SoundAlike : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (PinyinReadings::system().size() == 0) GTEST_SKIP() << "no Unihan readings (package unicode-data)";
+    if (testing::system_readings()->get().size() == 0) GTEST_SKIP() << "no Unihan readings (package unicode-data)";
   }
   static bool alike(const char* a, const char* b) {
-    const auto& readings = PinyinReadings::system();
+    const auto& readings = testing::system_readings()->get();
     return sound_alike(phrase_readings(a, readings), phrase_readings(b, readings));
   }
 };
@@ -49,9 +50,9 @@ TEST_F(SoundAlike, PairsTheEnginesMixUpAreFlaggedAndOthersAreNot) {
 
 TEST_F(SoundAlike, ListsTheOthersInOrderButNeverThePhraseItself) {
   const std::vector<std::string> vocabulary = {"城堡", "背景", "兵营", "北京 ", "☆", "北京"};
-  EXPECT_EQ(phrases_sounding_like("北京", vocabulary, PinyinReadings::system()),
+  EXPECT_EQ(phrases_sounding_like("北京", vocabulary, testing::system_readings()->get()),
             (std::vector<std::string>{"背景", "北京 "}));
-  EXPECT_TRUE(phrases_sounding_like("☆", vocabulary, PinyinReadings::system()).empty());
+  EXPECT_TRUE(phrases_sounding_like("☆", vocabulary, testing::system_readings()->get()).empty());
 }
 
 }  // namespace

@@ -6,8 +6,9 @@
 
 #include <filesystem>
 
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/sphinx_core.h"
 #include "speech/wav_reader.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -43,7 +44,7 @@ TEST(SphinxLetters, PhrasesWithLettersAreHeard) {
   // Synthetic speech fits the English model badly: only the acoustic floor is lowered.
   SphinxSettings settings;
   settings.rules.min_phrase_score_per_frame = -1000;
-  auto core = SphinxCore::create(settings, PinyinReadings::system(), error);
+  auto core = SphinxCore::create(settings, testing::system_readings()->get(), error);
   ASSERT_NE(core, nullptr) << error;
   const fs::path dir = fs::temp_directory_path() / ("quillon-letters-" + std::to_string(getpid()));
   fs::create_directories(dir);

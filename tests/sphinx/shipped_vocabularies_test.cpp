@@ -3,7 +3,7 @@
 
 #include "support/shipped_vocabularies.h"
 #include "speech/engines.h"
-#include "speech/pocketsphinx_engine.h"
+#include "speech/sphinx/sphinx_engine.h"
 
 namespace quillon {
 namespace {

@@ -15,11 +15,12 @@
 #include <functional>
 
 #include "speech/engines.h"
-#include "speech/pinyin_phones.h"
-#include "speech/pocketsphinx_engine.h"
-#include "speech/sphinx_core.h"
+#include "speech/sphinx/pinyin_phones.h"
+#include "speech/sphinx/sphinx_core.h"
+#include "speech/sphinx/sphinx_engine.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -70,7 +71,7 @@ TEST(PinyinPhones, SpellingsResolveToTheFinalsTheyStandFor) {
 }
 
 TEST(PinyinPhones, PhrasesGetTheUsualReadingFirstThenVariants) {
-  const auto& readings = PinyinReadings::system();
+  const auto& readings = testing::system_readings()->get();
   ASSERT_GT(readings.size(), 20000u) << "Unihan readings (package unicode-data) missing";
   const struct {
     const char* phrase;
@@ -109,7 +110,7 @@ TEST(PinyinPhones, PhrasesGetTheUsualReadingFirstThenVariants) {
 TEST(PinyinPhones, ManyPolyphonesStillLeaveRoomForAlternatives) {
   // Every character has several readings; 区 (qū) and 乐 (lè/yuè) bring
   // alternatives too.
-  const auto p = phrase_pronunciations(phrase_readings("长行重乐区", PinyinReadings::system()));
+  const auto p = phrase_pronunciations(phrase_readings("长行重乐区", testing::system_readings()->get()));
   ASSERT_EQ(p.size(), kMaxPronunciations);
   // The last is every alternative at once: ong, e and ü all swapped.
   const std::string all = p.back();
@@ -207,7 +208,7 @@ class SynthesisedSpeech : public ::testing::Test {
     std::string error;
     SphinxSettings settings;
     settings.rules.min_phrase_score_per_frame = kSyntheticFloor;
-    auto c = SphinxCore::create(settings, PinyinReadings::system(), error);
+    auto c = SphinxCore::create(settings, testing::system_readings()->get(), error);
     EXPECT_NE(c, nullptr) << error;
     return c;
   }
@@ -280,8 +281,8 @@ TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   ASSERT_EQ(std::system(join.c_str()), 0) << join;
 
   GuiQueue gui;
-  setenv("QUILLON_SPHINX_MIN_SCORE", std::to_string(kSyntheticFloor).c_str(), 1);
   EngineOptions options;
+  options.tuning.sphinx_min_score = kSyntheticFloor;
   options.audio_file = wav.string();
   options.exit_after_audio = true;
   options.post_to_gui = gui.poster();
@@ -305,17 +306,16 @@ TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(20)));
   EXPECT_EQ(events.heard, (Phrases{"?", "兵营", "地图右移"}));
   EXPECT_TRUE(engine->set_rules_active(false).ok);
-  unsetenv("QUILLON_SPHINX_MIN_SCORE");
 }
 
 TEST(PocketSphinxEngine, AMissingModelLeavesItUnavailable) {
-  setenv("QUILLON_SPHINX_MODEL", "/nonexistent/en-us", 1);
   EngineOptions options;
+  options.tuning.sphinx_model = "/nonexistent/en-us";
   options.post_to_gui = [](std::function<void()>) {};
   EXPECT_FALSE(pocketsphinx_available(options));
   std::string log;
   EXPECT_EQ(make_recognizer(kPocketSphinxEngine, options, log), nullptr);
-  unsetenv("QUILLON_SPHINX_MODEL");
+  options.tuning.sphinx_model.clear();
   EXPECT_TRUE(pocketsphinx_available(options)) << "package pocketsphinx-en-us";
 }
 

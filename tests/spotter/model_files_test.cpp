@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "model_location.h"
-#include "speech/keyword_spotter.h"
-#include "speech/model_files.h"
+#include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/model_files.h"
 
 namespace quillon {
 namespace {
@@ -96,6 +96,7 @@ TEST(ModelFiles, SearchOrder) {
     const ScopedEnv xdg("XDG_DATA_HOME", row.xdg);
     EngineOptions options;
     options.program_folder = row.program_folder;
+    options.executable_folder = exe;
     options.model_dir = row.model_dir;
     EXPECT_EQ(model_search_folders(options), row.expected) << row.what;
   }

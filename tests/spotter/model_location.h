@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "speech/keyword_spotter.h"
+#include "speech/spotter/keyword_spotter.h"
 
 namespace quillon::testing {
 

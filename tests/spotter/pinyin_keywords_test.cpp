@@ -8,7 +8,8 @@
 
 #include "model_location.h"
 #include "speech/latin_readings.h"
-#include "speech/pinyin_keywords.h"
+#include "speech/spotter/pinyin_keywords.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
@@ -27,35 +28,9 @@ const TokenSet& model_tokens() {
   return tokens;
 }
 
-TEST(PinyinKeywords, DigitsAreSpokenAsChinese) {
-  const struct {
-    std::u32string in, out;
-  } rows[] = {
-      {U"2002年", U"二零零二年"},
-      {U"12号", U"十二号"},
-      {U"10", U"十"},
-      {U"20", U"二十"},
-      {U"35", U"三十五"},
-      {U"05", U"零五"},
-      {U"7", U"七"},
-      {U"100", U"一零零"},
-      {U"第1和第22", U"第一和第二十二"},
-  };
-  for (const auto& row : rows) EXPECT_TRUE(spell_digits(row.in) == row.out);
-}
-
-TEST(PinyinKeywords, SyllablesSplitIntoInitialAndFinal) {
-  const struct {
-    const char* syllable;
-    const char* tokens;
-  } rows[] = {{"zhōng", "zh ōng"}, {"chéng", "ch éng"}, {"shì", "sh ì"}, {"yíng", "y íng"}, {"wǔ", "w ǔ"},
-              {"lüè", "l üè"},     {"ér", "ér"},        {"ā", "ā"},      {"nǚ", "n ǚ"}};
-  for (const auto& row : rows) EXPECT_EQ(join(split_syllable(row.syllable)), row.tokens) << row.syllable;
-}
-
 TEST(PinyinKeywords, PhrasesBecomeValidatedTokenLines) {
   ASSERT_FALSE(model_tokens().empty()) << "model not found beside the checkout";
-  const auto& readings = PinyinReadings::system();
+  const auto& readings = testing::system_readings()->get();
   ASSERT_GT(readings.size(), 20000u) << "Unihan readings (package unicode-data) missing";
 
   const struct {
@@ -109,29 +84,18 @@ TEST(PinyinKeywords, EveryLetterAndWordKeepsAllItsReadings) {
   std::vector<std::string> runs = {"boss", "buff"};
   for (char c = 'A'; c <= 'Z'; ++c) runs.emplace_back(1, c);
   for (const auto& run : runs) {
-    const auto k = phrase_keywords(run, PinyinReadings::system(), model_tokens());
+    const auto k = phrase_keywords(run, testing::system_readings()->get(), model_tokens());
     EXPECT_EQ(k.lines.size(), latin_readings(run).size() + 1) << run;  // and the letter tokens
   }
 }
 
 TEST(PinyinKeywords, PolyphoneCombinationsAreCapped) {
   // Every character here has several modern readings.
-  const auto k = phrase_keywords("长行重乐了地", PinyinReadings::system(), model_tokens());
+  const auto k = phrase_keywords("长行重乐了地", testing::system_readings()->get(), model_tokens());
   ASSERT_TRUE(k.supported());
   EXPECT_EQ(k.lines.size(), kMaxKeywordLines);
   EXPECT_EQ(keyword_line(k.lines.front(), "7").substr(0, 3), "zh ");
   EXPECT_EQ(keyword_line({"n", "ǚ", "ér"}, "3"), "n ǚ ér @3");
-}
-
-TEST(PinyinKeywords, ReadingsComeFromUnihanFields) {
-  const auto r = PinyinReadings::parse(
-      "# comment\nU+5730\tkHanyuPinyin\t10420.120:dì,de\nU+5730\tkMandarin\tde dì\n"
-      "U+5730\tkXHC1983\t0224.030:de 0235.050:dì\nU+957F\tkMandarin\tzhǎng\nU+957F\tkXHC1983\t0121.040:cháng "
-      "1456.020:zhǎng\nU+4E00\tkDefinition\tone\n");
-  ASSERT_NE(r.find(U'地'), nullptr);
-  EXPECT_EQ(*r.find(U'地'), (std::vector<std::string>{"de", "dì"}));
-  EXPECT_EQ(*r.find(U'长'), (std::vector<std::string>{"zhǎng", "cháng"}));
-  EXPECT_EQ(r.find(U'一'), nullptr);
 }
 
 }  // namespace

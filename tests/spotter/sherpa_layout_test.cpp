@@ -12,8 +12,8 @@
 #include <iterator>
 
 #include "model_location.h"
-#include "speech/sherpa_api.h"
-#include "speech/spotter_core.h"
+#include "speech/spotter/sherpa_api.h"
+#include "speech/spotter/spotter_core.h"
 
 namespace quillon {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "support/shipped_vocabularies.h"
 #include "model_location.h"
-#include "speech/keyword_spotter.h"
+#include "speech/spotter/keyword_spotter.h"
 
 namespace quillon {
 namespace {

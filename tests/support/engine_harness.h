@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "speech/recognizer.h"
+#include "speech/engines.h"
 
 namespace quillon::testing {
 
@@ -41,6 +41,15 @@ class GuiQueue {
       f();
     }
     return true;
+  }
+  // Runs the work posted so far, and nothing posted later; never waits.
+  void run_posted() {
+    std::deque<std::function<void()>> posted;
+    {
+      std::lock_guard lock(mutex_);
+      posted.swap(queue_);
+    }
+    for (auto& f : posted) f();
   }
 
  private:

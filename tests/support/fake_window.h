@@ -9,10 +9,10 @@
 #include <set>
 
 #include "core/main_view.h"
-#include "core/vocabulary_store.h"
 #include "speech/recognizer.h"
 #include "support/recording_platform.h"
 #include "support/vocab_samples.h"
+#include "vocabulary/vocabulary_store.h"
 
 namespace quillon::testing {
 
@@ -80,7 +80,6 @@ class FakeView : public MainView {
     feedback = text;
     timer_running = true;
   }
-  std::string feedback_text() const override { return feedback; }
   void stop_feedback_timer() override { timer_running = false; }
   void set_listening(bool on) override { listening = on; }
   void show_local_page(const std::string& path) override {

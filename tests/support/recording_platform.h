@@ -54,6 +54,7 @@ class RecordingPlatform : public InputInjector,
     log.push_back("clipboard " + text);
     return true;
   }
+  void wait_until_served(double) override {}
   void inform(const std::string& title, const std::string& text) override {
     log.push_back("message " + title + " " + text);
     if (during_message) during_message();

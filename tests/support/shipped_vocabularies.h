@@ -19,7 +19,7 @@ inline void expect_every_shipped_phrase_heard(Recognizer& engine) {
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() / ("quillon-shipped-" + std::to_string(getpid()));
   fs::create_directories(folder);
-  ASSERT_TRUE(write3(folder.string()).empty());
+  ASSERT_TRUE(write_missing_builtin_vocabularies(folder.string()).empty());
   ASSERT_TRUE(engine.create_context().ok);
   ASSERT_TRUE(engine.init_grammar().ok);
   for (const auto& vocabulary : builtin_vocabularies("")) {

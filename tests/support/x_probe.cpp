@@ -154,6 +154,10 @@ void XProbe::bind(unsigned keycode, const std::vector<std::string>& keysym_names
   if (syms.empty()) syms.push_back(NoSymbol);
   XChangeKeyboardMapping(dpy(display_), static_cast<int>(keycode), static_cast<int>(syms.size()), syms.data(), 1);
   XSync(dpy(display_), False);
+  // The server takes a further request only once it has sent out everything
+  // the change produced: after this round trip every client has the change
+  // notice waiting on its connection.
+  XSync(dpy(display_), False);
 }
 
 }  // namespace quillon::testing

@@ -48,7 +48,8 @@ class XProbe {
   std::vector<std::string> keysyms_at(unsigned keycode);
   // Every keycode with at least one keysym.
   std::vector<unsigned> bound_keycodes();
-  // Binds `keysym_names` to `keycode`; an empty list unbinds it.
+  // Binds `keysym_names` to `keycode`; an empty list unbinds it. Returns once
+  // every client of the server has been sent the change notice.
   void bind(unsigned keycode, const std::vector<std::string>& keysym_names);
 
  private:

@@ -1,5 +1,6 @@
 // The seven shipped vocabularies: exact bytes around the entries, entries that
-// list and read as actions, GBK both ways, and write3 never replacing a file.
+// list and read as actions, GBK both ways, and writing the missing ones never
+// replacing a file.
 
 #include <gtest/gtest.h>
 
@@ -129,10 +130,10 @@ std::string bytes_of(const QString& path) {
   return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
-TEST(Write3, WritesOnlyTheMissingFiles) {
+TEST(MissingBuiltinVocabularies, WritesOnlyTheMissingFiles) {
   QTemporaryDir dir;
   const std::string folder = dir.path().toStdString();
-  EXPECT_TRUE(write3(folder).empty());
+  EXPECT_TRUE(write_missing_builtin_vocabularies(folder).empty());
   const std::vector<BuiltinVocabulary> shipped = builtin_vocabularies(local_page_url(folder, LocalPage::home));
   for (const BuiltinVocabulary& vocabulary : shipped) {
     const std::string bytes = bytes_of(dir.filePath(QString::fromStdString(vocabulary.file_name)));
@@ -146,17 +147,17 @@ TEST(Write3, WritesOnlyTheMissingFiles) {
   ASSERT_EQ(write_vocab_file(edited.toStdString(), insert_entry(shipped[1].text, "投降", "Alt+F4")), std::nullopt);
   const std::string edited_bytes = bytes_of(edited);
   ASSERT_TRUE(QFile::remove(dir.filePath("点歌台.xml")));
-  EXPECT_TRUE(write3(folder).empty());
+  EXPECT_TRUE(write_missing_builtin_vocabularies(folder).empty());
   EXPECT_EQ(bytes_of(edited), edited_bytes);
   EXPECT_EQ(bytes_of(dir.filePath("点歌台.xml")), gbk_encode(shipped[5].text + "\r\n").bytes);
 }
 
-TEST(Write3, ReportsEachFileItCannotWrite) {
+TEST(MissingBuiltinVocabularies, ReportsEachFileItCannotWrite) {
   QTemporaryDir dir;
   QFile blocker(dir.filePath("not-a-folder"));
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
-  const std::vector<std::string> failures = write3(blocker.fileName().toStdString());
+  const std::vector<std::string> failures = write_missing_builtin_vocabularies(blocker.fileName().toStdString());
   ASSERT_EQ(failures.size(), 7u);
   EXPECT_NE(failures[0].find("Windows.xml"), std::string::npos);
   EXPECT_NE(failures[6].find("IE浏览器.xml"), std::string::npos);

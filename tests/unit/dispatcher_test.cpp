@@ -17,19 +17,13 @@ const std::string kVocab =
                         testing::entry("3*MRBC", "三号部队过来") + testing::entry("Up!1000", "地图上移") +
                         testing::entry("A", "攻击") + testing::entry("B", "攻击") + testing::entry("X", "Abc"));
 
-class Feedback : public FeedbackTarget {
- public:
-  std::vector<std::string> shown;
-  void show_heard(const std::string& phrase) override { shown.push_back(phrase); }
-};
-
 struct Fixture {
   testing::RecordingPlatform fake;
   Executor executor{fake.platform()};
-  Feedback feedback;
+  std::vector<std::string> shown;  // in test mode
   std::string vocab = kVocab;
   bool test_mode = false;
-  Dispatcher dispatcher{vocab, test_mode, executor, feedback};
+  Dispatcher dispatcher{vocab, test_mode, executor, [this](const std::string& phrase) { shown.push_back(phrase); }};
 };
 
 TEST(Dispatcher, FindsTheActionOfExactlyThePhraseHeard) {
@@ -58,7 +52,7 @@ TEST(Dispatcher, TestModeOnlyShowsThePhrase) {
   f.test_mode = true;
   f.dispatcher.on_recognition("城堡");
   f.dispatcher.on_recognition("没有这个词");
-  EXPECT_EQ(f.feedback.shown, (std::vector<std::string>{"城堡", "没有这个词"}));
+  EXPECT_EQ(f.shown, (std::vector<std::string>{"城堡", "没有这个词"}));
   EXPECT_TRUE(f.fake.log.empty());
 }
 
@@ -82,7 +76,7 @@ TEST(Dispatcher, ChangesDuringAWaitDoNotAffectTheRunUnderWay) {
   };
   f.dispatcher.on_recognition("三号部队过来");
   EXPECT_EQ(f.fake.log, (Transcript{"down 3", "up 3", "wait 0.5", "right click", "wait 0.5"}));
-  EXPECT_TRUE(f.feedback.shown.empty());
+  EXPECT_TRUE(f.shown.empty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "commands/action.h"
 #include "commands/key_names.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {
@@ -109,13 +110,6 @@ TEST(ActionFamily, OpenOrWriteAnywhereMakesACommand) {
   for (const char* text : {"Ctrl+V", "", "op en", "wr ite", "Writ"}) {
     EXPECT_TRUE(std::holds_alternative<KeyPlan>(read_action(text))) << text;
   }
-}
-
-TEST(Describe, ShowsStepsHoldsAndCommands) {
-  EXPECT_EQ(describe(read_action("Ctrl+Up!1000*MRBC*Foo")),
-            "Ctrl + Up hold 1 s, pause 0.5 s\nright click, pause 0.5 s\n(unknown Foo), pause 0.5 s\n");
-  EXPECT_EQ(describe(read_action("openIE[http://x]")), "open web page http://x\n");
-  EXPECT_EQ(describe(read_action("Write")), "(no bracket text: nothing happens)\n");
 }
 
 }  // namespace

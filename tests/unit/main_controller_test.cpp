@@ -74,7 +74,7 @@ TEST(StartUp, AQuitDuringTheAdviceStartsNothingMore) {
 }
 
 TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
-  const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kEngineDownloadAddress;
+  const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kModelDownloadAddress;
   for (const char* failing : {"context", "grammar", "interest"}) {
     Window w;
     w.recognizer.failing = {failing};
@@ -104,6 +104,27 @@ TEST(StartUp, AStandInEngineIsNamedOnceAtStart) {
     w.choose("Windows");
     const auto& log = w.desktop.log;
     EXPECT_EQ(std::count(log.begin(), log.end(), prompt(text::kFallbackEngineInUse)), stand_in ? 1 : 0);
+  }
+}
+
+TEST(StartUp, TheCommandLinesGameIsChosenAsAClickWouldAndListensWhenAsked) {
+  const struct {
+    const char* game;
+    bool listen;
+    std::optional<int> row;  // nothing: no such game
+  } rows[] = {
+      {"帝国时代2", false, 1},
+      {"帝国时代2", true, 1},
+      {"帝国时代", true, std::nullopt},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.controller.start_up(false);
+    EXPECT_EQ(w.controller.open_game_at_start(row.game, row.listen), row.row.has_value()) << row.game;
+    EXPECT_EQ(w.view.game_row, row.row) << row.game;
+    EXPECT_EQ(w.controller.state().current_game, row.row ? row.game : "") << row.game;
+    EXPECT_EQ(w.controller.state().rule_active, row.row && row.listen) << row.game;
+    EXPECT_EQ(w.view.start_caption, row.row && row.listen ? text::kStartCaptionRunning : text::kStartCaptionDesign);
   }
 }
 
@@ -204,11 +225,11 @@ TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
   EXPECT_TRUE(w.controller.state().rule_active);
   EXPECT_TRUE(w.recognizer.active);
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionRunning);
-  for (Control c : {Control::Command1, Control::Command3, Control::Command4, Control::Command6, Control::List2,
-                    Control::SREngines}) {
+  for (Control c : {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+                    Control::TestButton, Control::GameList, Control::RecognizerBox}) {
     EXPECT_FALSE(w.view.is_enabled(c));
   }
-  EXPECT_TRUE(w.view.is_enabled(Control::Command2));
+  EXPECT_TRUE(w.view.is_enabled(Control::AddGameButton));
 
   w.controller.on_recognition("城堡");
   w.controller.on_recognition("三号部队过来");
@@ -218,8 +239,8 @@ TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
   w.controller.toggle_voice_commands();
   EXPECT_FALSE(w.controller.state().rule_active);
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionIdle);
-  for (Control c : {Control::Command1, Control::Command3, Control::Command4, Control::Command6, Control::List2,
-                    Control::SREngines}) {
+  for (Control c : {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+                    Control::TestButton, Control::GameList, Control::RecognizerBox}) {
     EXPECT_TRUE(w.view.is_enabled(c));
   }
 }
@@ -256,8 +277,9 @@ TEST(TestMode, ShowsTheAdviceBeforeActivatingThenOnlyShowsPhrases) {
   EXPECT_TRUE(w.controller.state().test_mode);
   EXPECT_TRUE(w.view.feedback_visible);
   EXPECT_EQ(w.view.test_caption, text::kTestCaptionRunning);
-  for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Command4, Control::Command5,
-                    Control::List2, Control::SREngines}) {
+  for (Control c :
+       {Control::AddPhraseButton, Control::AddGameButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+        Control::VoiceCommandsButton, Control::GameList, Control::RecognizerBox}) {
     EXPECT_FALSE(w.view.is_enabled(c));
   }
   w.desktop.log.clear();
@@ -275,7 +297,7 @@ TEST(TestMode, ShowsTheAdviceBeforeActivatingThenOnlyShowsPhrases) {
   EXPECT_FALSE(w.controller.state().rule_active);
   EXPECT_FALSE(w.view.feedback_visible);
   EXPECT_EQ(w.view.test_caption, text::kTestCaptionIdle);
-  EXPECT_TRUE(w.view.is_enabled(Control::Command5));
+  EXPECT_TRUE(w.view.is_enabled(Control::VoiceCommandsButton));
 }
 
 TEST(TestMode, RefusalsAndPlatformFailuresLeaveEverythingAsItWas) {

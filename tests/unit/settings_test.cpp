@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "commands/key_names.h"
+#include <map>
+
 #include "core/settings.h"
+#include "vocabulary/ascii_case.h"
 
 namespace quillon {
 namespace {
@@ -111,6 +113,37 @@ TEST(Settings, TheCommandLineGivesAListOptionManyTimesAndAnyOtherOnceLastWins) {
   EXPECT_FALSE(r.effective.echo);
   EXPECT_EQ(split_setting_list(join_setting_list({"x", "", "y"})), (std::vector<std::string>{"x", "", "y"}));
   EXPECT_TRUE(split_setting_list("").empty());
+}
+
+TEST(Settings, EngineTuningComesFromTheEnvironmentOnlyAndMustBeANumber) {
+  const std::map<std::string, std::string> environment = {
+      {"QUILLON_KWS_THRESHOLD", "0.95"},  {"QUILLON_KWS_SCORE", "2"},          {"QUILLON_SPHINX_GARBAGE", "1e-4"},
+      {"QUILLON_SPHINX_END_FRAMES", "x"}, {"QUILLON_SPHINX_MIN_SCORE", "-40"}, {"QUILLON_SPHINX_NOISE_FLOOR", "inf"},
+      {"QUILLON_SPHINX_MODEL", "/m"},     {"QUILLON_SPHINX_OPTIONS", "-lw 8"},
+  };
+  const SettingValues values = settings_from_environment([&](const char* name) -> const char* {
+    const auto found = environment.find(name);
+    return found == environment.end() ? nullptr : found->second.c_str();
+  });
+  const ResolvedSettings r = resolve_settings({{}, values, {}});
+  const EngineTuning& t = r.effective.tuning;
+  EXPECT_EQ(t.spotter_threshold, 0.95f);
+  EXPECT_EQ(t.spotter_score, 2.0f);
+  EXPECT_EQ(t.sphinx_garbage, 1e-4f);
+  EXPECT_EQ(t.sphinx_end_frames, std::nullopt) << "not a number";
+  EXPECT_EQ(t.sphinx_min_score, -40.0f);
+  EXPECT_EQ(t.sphinx_noise_floor, std::nullopt) << "not finite";
+  EXPECT_EQ(t.sphinx_min_contrast, std::nullopt) << "not given";
+  EXPECT_EQ(t.sphinx_model, "/m");
+  EXPECT_EQ(t.sphinx_options, "-lw 8");
+  EXPECT_EQ(r.problems.size(), 2u);
+
+  // The file never holds tuning: it is not read from there nor written there.
+  const ResolvedSettings from_file = resolve_settings({values, {}, {}});
+  EXPECT_EQ(from_file.effective.tuning.spotter_threshold, std::nullopt);
+  for (const auto& [key, value] : settings_to_values(r.effective)) {
+    EXPECT_FALSE(key.starts_with("spotter/") || key.starts_with("sphinx/")) << key;
+  }
 }
 
 TEST(SettingsKeeper, AChangeIsWrittenWithUnknownKeysAndUsedUnlessOverridden) {

@@ -8,7 +8,7 @@
 #include "input/desktop.h"
 #include "input/desktop_windows.h"
 #include "input/hotkey_watcher.h"
-#include "speech/sapi_recognizer.h"
+#include "speech/sapi/sapi_recognizer.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void use_desktop(quillon::DesktopAdapters& desktop) {
   if (desktop.browsers->count() > 0) desktop.browsers->navigate_first("https://example.com/");
   desktop.processes->start("notepad.exe");
   desktop.clipboard->set_text("你好");
-  quillon::wait_until_clipboard_served(*desktop.clipboard, 2.0);
+  desktop.clipboard->wait_until_served(2.0);
 }
 
 void use_hands_free() {

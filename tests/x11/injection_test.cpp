@@ -8,7 +8,6 @@
 #include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "commands/action.h"
@@ -277,7 +276,6 @@ TEST_F(InjectionTest, BorrowedKeycodeTakenOverByANewLayoutIsLeftToIt) {
     ASSERT_EQ(texts(events), (Strings{"down KP_Divide", "up KP_Divide"}));
     first = events[0].keycode;
     probe_.bind(first, {"F20"});
-    std::this_thread::sleep_for(50ms);
     recorder_->clear();
     executor.run(read_action("div"));
     events = recorder_->wait_for(2, 3s);
@@ -302,8 +300,6 @@ TEST_F(InjectionTest, KeysFollowAKeyboardMapChange) {
   const std::vector<std::string> other_syms = probe_.keysyms_at(other);
   probe_.bind(usual, other_syms);
   probe_.bind(other, usual_syms);
-  // Let the change notice reach the injector's connection.
-  std::this_thread::sleep_for(50ms);
   const std::vector<RawEvent> events = run("div", 2);
   probe_.bind(usual, usual_syms);
   probe_.bind(other, other_syms);

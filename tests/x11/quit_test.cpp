@@ -22,8 +22,8 @@
 #include "support/raw_recorder.h"
 #include "support/vocab_samples.h"
 #include "support/x_probe.h"
-#include "ui/folder_store.h"
 #include "ui/main_window.h"
+#include "vocabulary/folder_store.h"
 #include "x11/x11_environment.h"
 
 namespace quillon::testing {

@@ -1,0 +1,196 @@
+#pragma once
+
+// The Mandarin engine without threads or audio devices: the loaded model, and
+// a core that takes 16 kHz samples and returns its decisions (a command heard,
+// or speech in which no command was heard), stamped with audio time. The engine
+// runs it on its audio thread; tests and the benchmark feed it files directly.
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "speech/engines.h"
+#include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/model_files.h"
+#include "speech/spotter/pinyin_keywords.h"
+#include "speech/spotter/speech_level.h"
+#include "speech/spotter/utterance_match.h"
+
+struct SherpaOnnxKeywordSpotter;
+struct SherpaOnnxOnlineRecognizer;
+struct SherpaOnnxOnlineStream;
+struct SherpaOnnxVoiceActivityDetector;
+
+namespace quillon {
+
+inline constexpr const char* kRuntimeVersion = "1.13.8";
+
+struct SpotterSettings {
+  // `alone`: a free recogniser reads the whole utterance to check the
+  // spotter's hits; `anywhere`: the spotter acts on its own.
+  MatchMode mode = MatchMode::alone;
+  // Strictness of the spotter: a keyword fires when its tokens' mean
+  // probability exceeds the threshold; the score boosts keyword paths. In
+  // `alone` mode the recogniser checks every hit, so the spotter may be lenient.
+  float keywords_score = 1.5f;
+  float keywords_threshold = 0.1f;
+  float anywhere_score = 1.0f;
+  float anywhere_threshold = 0.25f;
+  // One-syllable phrases are heard inside talk far more often than longer ones.
+  float anywhere_one_syllable_threshold = 0.4f;
+  float vad_threshold = 0.5f;
+  float min_silence = 0.25f;  // seconds of silence that end a voice-activity segment
+  float preroll = 0.4f;       // audio decoded from before the detected start of speech
+  // Quiet after the last loud frame before a command acts, by the phrase's
+  // syllables (one, two, more); short words need more proof that talk does not go on.
+  float quiet_one = 0.25f;
+  float quiet_two = 0.1f;
+  float quiet_more = 0.09f;
+  // Speech resuming within this continues the utterance; an utterance that
+  // starts this soon after talk (not a command) is part of that talk.
+  float talk_gap = 0.4f;
+  float max_gain = 10.0f;  // quiet speech is raised, up to this factor
+  int lanes = 2;           // readings of each utterance in `alone` mode
+};
+
+// Defaults for `mode`, with the spotter's strictness in that mode as `tuning`
+// gives it.
+SpotterSettings spotter_settings(MatchMode mode, const EngineTuning& tuning);
+
+// Empty when the loaded runtime library is the one our declarations match.
+std::string runtime_version_problem();
+
+// The model files loaded twice: as a keyword spotter and as a free
+// recogniser of the model's tokens. Both are shared by every core.
+class SpotterModel {
+ public:
+  SpotterModel(const SpotterModel&) = delete;
+  SpotterModel& operator=(const SpotterModel&) = delete;
+  // Null with `error` set when the model cannot be loaded.
+  static std::unique_ptr<SpotterModel> load(const ModelPaths& paths, const SpotterSettings& settings,
+                                            std::string& error);
+  ~SpotterModel();
+
+  const SherpaOnnxKeywordSpotter* spotter() const { return spotter_; }
+  const SherpaOnnxOnlineRecognizer* recognizer() const { return recognizer_; }
+  const TokenSet& tokens() const { return tokens_; }
+  const ModelPaths& paths() const { return paths_; }
+  const SpotterSettings& settings() const { return settings_; }
+
+ private:
+  SpotterModel() = default;
+  const SherpaOnnxKeywordSpotter* spotter_ = nullptr;
+  const SherpaOnnxOnlineRecognizer* recognizer_ = nullptr;
+  TokenSet tokens_;
+  ModelPaths paths_;
+  SpotterSettings settings_;
+};
+
+struct SpotterDecision {
+  bool recognised = false;  // false: speech in which no command was heard
+  std::string text;
+  double decided_at = 0;  // seconds of audio consumed when the decision was made
+  double speech_end = 0;  // where the utterance's speech ended, as far as the core could tell
+  std::string heard;      // the recogniser's tokens for the utterance (`alone` mode), for the log
+};
+
+class SpotterCore {
+ public:
+  static constexpr std::size_t kMaxStreams = 3;
+
+  // `readings` are needed from the first set_phrases() on.
+  SpotterCore(SpotterModel& model, const SharedReadings& readings);
+  ~SpotterCore();
+  SpotterCore(const SpotterCore&) = delete;
+  SpotterCore& operator=(const SpotterCore&) = delete;
+
+  bool ok() const { return vad_ != nullptr; }
+  // Converts the phrases and makes new decoding streams for them; phrases the
+  // model cannot say are returned. The model itself stays loaded.
+  SpeechStatus set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported);
+  // Forgets partial speech and pending decisions (rules switched off).
+  void reset();
+  void accept(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
+  // End of input: trailing silence so the last words can finish, then every
+  // open decision.
+  void finish(std::vector<SpotterDecision>& out);
+
+  double audio_time() const { return static_cast<double>(consumed_) / 16000.0; }
+
+ private:
+  enum class State { idle, speaking, ending };
+
+  const SpotterSettings& settings() const { return model_.settings(); }
+  std::string keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const;
+  void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
+  void remember(const float* samples, std::size_t n);
+
+  // Decoding streams: the spotter's (one per layer of phrases that begin one
+  // another) and, in `alone` mode, the recogniser's. Input is raised by gain_.
+  // One reading of the input. The decoders take it in fixed windows, and where
+  // speech falls in them changes what they hear: `alone` mode reads each
+  // utterance in two lanes, the second shifted by half a window.
+  struct Lane {
+    std::vector<const SherpaOnnxOnlineStream*> spotters;
+    const SherpaOnnxOnlineStream* recognizer = nullptr;
+    std::vector<std::size_t> hits;  // phrases its spotter reported, in order
+  };
+  void destroy_streams();
+  void make_streams();
+  void feed(const float* samples, std::size_t n);
+  void feed_lane(Lane& lane, const float* samples, std::size_t n);
+  void flush_streams();
+  Tokens recognised_tokens(const Lane& lane) const;
+
+  // `alone` mode: one utterance at a time, decided once it has ended.
+  void alone_step(bool vad_speech, const float* samples, std::size_t n, double now, std::vector<SpotterDecision>& out);
+  void begin_utterance(double now, bool vad_rising);
+  void decode_utterance();
+  void continue_utterance();
+  void end_utterance(double now, bool vad_speech);
+  double quiet_needed() const;
+  void decide_utterance(double now, std::vector<SpotterDecision>& out);
+
+  // `anywhere` mode: phrases as the spotter hears them.
+  void anywhere_step(bool vad_speech, const float* samples, std::size_t n, double now,
+                     std::vector<SpotterDecision>& out);
+  void on_hit(std::size_t phrase, double now, std::vector<SpotterDecision>& out);
+  bool begins(std::size_t shorter, std::size_t longer) const;
+  void deliver(std::size_t phrase, double now, std::vector<SpotterDecision>& out);
+  void end_segment(double now, std::vector<SpotterDecision>& out);
+
+  SpotterModel& model_;
+  const SharedReadings& readings_;
+  const SherpaOnnxVoiceActivityDetector* vad_ = nullptr;
+  UtteranceMatcher matcher_;
+  std::vector<std::string> stream_keywords_;  // one keyword text per spotter stream
+  std::vector<Lane> lanes_;
+  std::size_t consumed_ = 0;
+  SpeechLevel level_;
+  std::vector<float> recent_;  // the last moments of input, for the start of speech
+  float gain_ = 1.0f;          // for the decoders, chosen per utterance
+  float input_peak_ = 0;       // recent loudest sample, slowly forgotten
+  bool vad_speech_before_ = false;
+  State state_ = State::idle;
+
+  // `alone` mode: the current utterance.
+  std::vector<float> utterance_;  // its audio from just before its start
+  Tokens heard_;
+  std::vector<std::size_t> matched_;
+  double speech_end_ = 0;      // where its speech went quiet
+  bool follows_talk_ = false;  // began soon after speech that was no command
+  double last_speech_end_ = -1e9;
+  bool last_was_command_ = false;
+
+  // `anywhere` mode: the current stretch of speech.
+  bool segment_hit_ = false;
+  bool flushed_ = false;
+  std::size_t pending_ = SIZE_MAX;  // a heard phrase that a longer one may still extend
+  std::size_t delivered_ = SIZE_MAX;
+  double delivered_at_ = 0;
+};
+
+}  // namespace quillon

@@ -1,0 +1,509 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "speech/spotter/sherpa_api.h"
+#include "speech/spotter/spotter_core.h"
+
+namespace quillon {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRate = 16000;
+constexpr double kRecent = 1.5;        // seconds of input kept for the start of speech
+constexpr double kVadOnsetLag = 0.25;  // the detector reports speech about this long after it began
+constexpr double kLoud = 0.03;         // a level this recently loud means speech is going on
+constexpr double kShortestSpeech = 0.12;
+constexpr double kEchoWindow = 1.0;          // a shorter phrase reported this soon after a longer one is part of it
+constexpr double kLead = 0.2;                // zeros before an utterance
+constexpr double kLaneShift = 0.16;          // half the decoders' window
+constexpr double kTail = 0.45;               // zeros that push the last speech through the decoders
+constexpr std::size_t kLongest = 8 * kRate;  // no command lasts longer (samples); longer speech is talk
+constexpr float kPeakDecay = 0.995f;         // per piece of 32 ms: the input's peak halves in about 4 s
+constexpr float kLevelTarget = 0.5f;         // the loudest sample of quiet speech is raised towards this
+
+// The spotter refuses an empty keyword list and adds every stream's keywords to
+// its own, so it gets one that no one says and whose hits are ignored.
+constexpr const char* kSentinelText = "-";
+constexpr const char* kSentinel = "ǚ ǚ ǚ ǚ ǚ ǚ ǚ ǚ #0.99 @-";
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+SpotterSettings spotter_settings(MatchMode mode, const EngineTuning& tuning) {
+  SpotterSettings s;
+  s.mode = mode;
+  // The spotter's strictness in the mode in use.
+  float& threshold = mode == MatchMode::alone ? s.keywords_threshold : s.anywhere_threshold;
+  float& score = mode == MatchMode::alone ? s.keywords_score : s.anywhere_score;
+  threshold = std::clamp(tuning.spotter_threshold.value_or(threshold), 0.01f, 0.99f);
+  score = std::clamp(tuning.spotter_score.value_or(score), 0.1f, 10.0f);
+  s.anywhere_one_syllable_threshold = std::max(s.anywhere_one_syllable_threshold, s.anywhere_threshold);
+  return s;
+}
+
+std::string runtime_version_problem() {
+  const char* v = SherpaOnnxGetVersionStr();
+  if (v && std::strcmp(v, kRuntimeVersion) == 0) return {};
+  return std::string("the speech runtime library is version ") + (v ? v : "?") + ", but this program was built for " +
+         kRuntimeVersion + "; install sherpa-onnx-linux-x64@" + kRuntimeVersion;
+}
+
+std::unique_ptr<SpotterModel> SpotterModel::load(const ModelPaths& paths, const SpotterSettings& settings,
+                                                 std::string& error) {
+  if (error = runtime_version_problem(); !error.empty()) return nullptr;
+  std::unique_ptr<SpotterModel> m(new SpotterModel);
+  m->paths_ = paths;
+  m->settings_ = settings;
+  m->tokens_ = TokenSet::parse(read_file(paths.kws_dir + "/tokens.txt"));
+  const std::string encoder = paths.kws_dir + "/" + kKwsEncoderFile, decoder = paths.kws_dir + "/" + kKwsDecoderFile,
+                    joiner = paths.kws_dir + "/" + kKwsJoinerFile, tokens = paths.kws_dir + "/tokens.txt";
+  SherpaOnnxOnlineModelConfig model;
+  std::memset(&model, 0, sizeof model);
+  model.transducer = {encoder.c_str(), decoder.c_str(), joiner.c_str()};
+  model.tokens = tokens.c_str();
+  model.num_threads = 1;
+  model.provider = "cpu";
+
+  SherpaOnnxKeywordSpotterConfig c;
+  std::memset(&c, 0, sizeof c);
+  c.feat_config = {kRate, 80};
+  c.model_config = model;
+  c.max_active_paths = 4;
+  c.num_trailing_blanks = 1;
+  c.keywords_score = settings.keywords_score;
+  c.keywords_threshold = settings.keywords_threshold;
+  c.keywords_buf = kSentinel;
+  c.keywords_buf_size = static_cast<int32_t>(std::strlen(kSentinel));
+  m->spotter_ = SherpaOnnxCreateKeywordSpotter(&c);
+  if (!m->spotter_) {
+    error = "the keyword spotter could not be created from " + paths.kws_dir;
+    return nullptr;
+  }
+
+  SherpaOnnxOnlineRecognizerConfig r;
+  std::memset(&r, 0, sizeof r);
+  r.feat_config = {kRate, 80};
+  r.model_config = model;
+  r.decoding_method = "greedy_search";
+  r.max_active_paths = 4;
+  m->recognizer_ = SherpaOnnxCreateOnlineRecognizer(&r);
+  if (!m->recognizer_) {
+    error = "the recogniser could not be created from " + paths.kws_dir;
+    return nullptr;
+  }
+  return m;
+}
+
+SpotterModel::~SpotterModel() {
+  if (spotter_) SherpaOnnxDestroyKeywordSpotter(spotter_);
+  if (recognizer_) SherpaOnnxDestroyOnlineRecognizer(recognizer_);
+}
+
+SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings) : model_(model), readings_(readings) {
+  const auto& s = model.settings();
+  SherpaOnnxVadModelConfig c;
+  std::memset(&c, 0, sizeof c);
+  c.silero_vad.model = model.paths().vad_file.c_str();
+  c.silero_vad.threshold = s.vad_threshold;
+  c.silero_vad.min_silence_duration = s.min_silence;
+  c.silero_vad.min_speech_duration = 0.2f;
+  c.silero_vad.window_size = 512;
+  c.silero_vad.max_speech_duration = 20.0f;
+  c.sample_rate = kRate;
+  c.num_threads = 1;
+  c.provider = "cpu";
+  vad_ = SherpaOnnxCreateVoiceActivityDetector(&c, 30.0f);
+}
+
+SpotterCore::~SpotterCore() {
+  destroy_streams();
+  if (vad_) SherpaOnnxDestroyVoiceActivityDetector(vad_);
+}
+
+SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported) {
+  const auto& readings = readings_.get();
+  if (readings.size() == 0) return SpeechStatus::failure("no Mandarin readings (package unicode-data)");
+
+  std::vector<MatchPhrase> list;
+  for (const auto& text : phrases) {
+    if (std::any_of(list.begin(), list.end(), [&](const MatchPhrase& p) { return p.text == text; })) continue;
+    auto k = phrase_keywords(text, readings, model_.tokens());
+    if (!k.supported()) {
+      unsupported.push_back(text);
+      continue;
+    }
+    for (const auto& line : k.lines) {
+      for (const auto& token : line) {
+        if (!model_.tokens().contains(token)) return SpeechStatus::failure("token not in the model: " + token);
+      }
+    }
+    list.push_back({text, std::move(k.lines)});
+  }
+  UtteranceMatcher matcher;
+  matcher.set_phrases(std::move(list));
+
+  // A phrase and a longer one it begins go to different spotter streams, so
+  // the longer one is not cut short when the shorter fires and resets its stream.
+  std::vector<std::size_t> layer(matcher.size(), 0);
+  const auto begins = [&](std::size_t i, std::size_t j) {
+    for (const auto& a : matcher.phrase(i).readings)
+      for (const auto& b : matcher.phrase(j).readings)
+        if (a.size() < b.size() && std::equal(a.begin(), a.end(), b.begin())) return true;
+    return false;
+  };
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (std::size_t i = 0; i < matcher.size(); ++i) {
+      for (std::size_t j = 0; j < matcher.size(); ++j) {
+        if (!begins(i, j)) continue;
+        const std::size_t want = std::min(layer[j] + 1, kMaxStreams - 1);
+        if (layer[i] < want) {
+          layer[i] = want;
+          changed = true;
+        }
+      }
+    }
+  }
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < matcher.size(); ++i) {
+    if (texts.size() <= layer[i]) texts.resize(layer[i] + 1);
+    for (const auto& line : matcher.phrase(i).readings) texts[layer[i]] += keyword_for(matcher, i, line) + "\n";
+  }
+  matcher_ = std::move(matcher);
+  stream_keywords_ = std::move(texts);
+  reset();
+  return SpeechStatus::success();
+}
+
+std::string SpotterCore::keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const {
+  std::string text = keyword_line(line, std::to_string(phrase));
+  if (settings().mode == MatchMode::alone) return text;  // the spotter's own strictness
+  // On its own the spotter must be strict, and stricter still with short phrases.
+  const float threshold =
+      matcher.syllable_count(phrase) <= 1 ? settings().anywhere_one_syllable_threshold : settings().anywhere_threshold;
+  char options[48];
+  std::snprintf(options, sizeof options, " :%.2f #%.2f @", settings().anywhere_score, threshold);
+  return text.replace(text.rfind(" @"), 2, options);
+}
+
+void SpotterCore::destroy_streams() {
+  for (auto& lane : lanes_) {
+    for (const auto* stream : lane.spotters) SherpaOnnxDestroyOnlineStream(stream);
+    if (lane.recognizer) SherpaOnnxDestroyOnlineStream(lane.recognizer);
+  }
+  lanes_.clear();
+}
+
+void SpotterCore::make_streams() {
+  destroy_streams();
+  const bool alone = settings().mode == MatchMode::alone;
+  lanes_.resize(alone ? static_cast<std::size_t>(std::max(1, settings().lanes)) : 1);
+  for (auto& lane : lanes_) {
+    for (const auto& text : stream_keywords_)
+      lane.spotters.push_back(SherpaOnnxCreateKeywordStreamWithKeywords(model_.spotter(), text.c_str()));
+    if (alone) lane.recognizer = SherpaOnnxCreateOnlineStream(model_.recognizer());
+  }
+}
+
+void SpotterCore::reset() {
+  if (vad_) SherpaOnnxVoiceActivityDetectorReset(vad_);
+  make_streams();
+  consumed_ = 0;
+  level_ = SpeechLevel();
+  recent_.clear();
+  utterance_.clear();
+  heard_.clear();
+  matched_.clear();
+  state_ = State::idle;
+  vad_speech_before_ = false;
+  input_peak_ = 0;
+  last_speech_end_ = -1e9;
+  last_was_command_ = false;
+  segment_hit_ = flushed_ = false;
+  pending_ = delivered_ = SIZE_MAX;
+}
+
+void SpotterCore::feed(const float* samples, std::size_t n) {
+  std::vector<float> raised(samples, samples + n);
+  for (float& x : raised) x *= gain_;
+  for (auto& lane : lanes_) feed_lane(lane, raised.data(), n);
+}
+
+void SpotterCore::feed_lane(Lane& lane, const float* samples, std::size_t n) {
+  if (lane.recognizer) {
+    SherpaOnnxOnlineStreamAcceptWaveform(lane.recognizer, kRate, samples, static_cast<int32_t>(n));
+    while (SherpaOnnxIsOnlineStreamReady(model_.recognizer(), lane.recognizer))
+      SherpaOnnxDecodeOnlineStream(model_.recognizer(), lane.recognizer);
+  }
+  for (const auto* stream : lane.spotters) {
+    SherpaOnnxOnlineStreamAcceptWaveform(stream, kRate, samples, static_cast<int32_t>(n));
+    while (SherpaOnnxIsKeywordStreamReady(model_.spotter(), stream)) {
+      SherpaOnnxDecodeKeywordStream(model_.spotter(), stream);
+      const SherpaOnnxKeywordResult* r = SherpaOnnxGetKeywordResult(model_.spotter(), stream);
+      const std::string keyword = r && r->keyword ? r->keyword : "";
+      SherpaOnnxDestroyKeywordResult(r);
+      if (keyword.empty()) continue;
+      SherpaOnnxResetKeywordStream(model_.spotter(), stream);
+      if (keyword == kSentinelText) continue;
+      const auto index = static_cast<std::size_t>(std::strtoul(keyword.c_str(), nullptr, 10));
+      if (index < matcher_.size()) lane.hits.push_back(index);
+    }
+  }
+}
+
+void SpotterCore::flush_streams() {
+  const std::vector<float> tail(static_cast<std::size_t>(kTail * kRate), 0.0f);
+  for (auto& lane : lanes_) feed_lane(lane, tail.data(), tail.size());
+}
+
+Tokens SpotterCore::recognised_tokens(const Lane& lane) const {
+  Tokens tokens;
+  if (!lane.recognizer) return tokens;
+  const SherpaOnnxOnlineRecognizerResult* r = SherpaOnnxGetOnlineStreamResult(model_.recognizer(), lane.recognizer);
+  for (int32_t i = 0; r && r->tokens_arr && i < r->count; ++i) tokens.emplace_back(r->tokens_arr[i]);
+  SherpaOnnxDestroyOnlineRecognizerResult(r);
+  return tokens;
+}
+
+void SpotterCore::accept(const float* samples, std::size_t n, std::vector<SpotterDecision>& out) {
+  // The voice-activity detector and the level are looked at once per piece.
+  constexpr std::size_t kPiece = 512;
+  for (std::size_t at = 0; at < n; at += kPiece) accept_piece(samples + at, std::min(kPiece, n - at), out);
+}
+
+void SpotterCore::remember(const float* samples, std::size_t n) {
+  recent_.insert(recent_.end(), samples, samples + n);
+  const auto keep = static_cast<std::size_t>(kRecent * kRate);
+  if (recent_.size() > keep) recent_.erase(recent_.begin(), recent_.end() - static_cast<std::ptrdiff_t>(keep));
+}
+
+void SpotterCore::accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out) {
+  consumed_ += n;
+  const double now = audio_time();
+  // Quiet speech is raised for the detector as it is for the decoders: a
+  // distant microphone must not hide a command.
+  float piece_peak = 0;
+  for (std::size_t i = 0; i < n; ++i) piece_peak = std::max(piece_peak, std::fabs(samples[i]));
+  input_peak_ = std::max(piece_peak, input_peak_ * kPeakDecay);
+  const float vad_gain = std::clamp(kLevelTarget / std::max(input_peak_, 1e-6f), 1.0f, settings().max_gain);
+  std::vector<float> raised(samples, samples + n);
+  for (float& x : raised) x *= vad_gain;
+  SherpaOnnxVoiceActivityDetectorAcceptWaveform(vad_, raised.data(), static_cast<int32_t>(n));
+  while (!SherpaOnnxVoiceActivityDetectorEmpty(vad_)) SherpaOnnxVoiceActivityDetectorPop(vad_);
+  const bool vad_speech = SherpaOnnxVoiceActivityDetectorDetected(vad_) != 0;
+  level_.accept(samples, n);
+  remember(samples, n);
+  if (settings().mode == MatchMode::alone) {
+    alone_step(vad_speech, samples, n, now, out);
+  } else {
+    anywhere_step(vad_speech, samples, n, now, out);
+  }
+}
+
+// ---- alone ----
+
+void SpotterCore::alone_step(bool vad_speech, const float* samples, std::size_t n, double now,
+                             std::vector<SpotterDecision>& out) {
+  const bool vad_rising = vad_speech && !vad_speech_before_;
+  vad_speech_before_ = vad_speech;
+  const bool loud = level_.quiet_for() < kLoud;
+  switch (state_) {
+    case State::idle:
+      if (vad_speech && loud) begin_utterance(now, vad_rising);
+      return;
+    case State::speaking:
+      if (utterance_.size() < kLongest) {
+        utterance_.insert(utterance_.end(), samples, samples + n);
+        feed(samples, n);
+      }
+      if (level_.quiet_for() >= settings().quiet_more || !vad_speech) end_utterance(now, vad_speech);
+      break;
+    case State::ending:
+      utterance_.insert(utterance_.end(), samples, samples + n);
+      if (vad_speech && loud) {
+        continue_utterance();
+        return;
+      }
+      break;
+  }
+  if (state_ == State::ending && (!vad_speech || level_.quiet_for() >= quiet_needed())) decide_utterance(now, out);
+}
+
+void SpotterCore::begin_utterance(double now, bool vad_rising) {
+  // The detector notices speech a while after it began; resumed speech is
+  // noticed by its level at once.
+  const bool resumed = !vad_rising;
+  const double lead = settings().preroll + (resumed ? kLoud : kVadOnsetLag);
+  const auto keep = std::min(recent_.size(), static_cast<std::size_t>(lead * kRate));
+  utterance_.assign(recent_.end() - static_cast<std::ptrdiff_t>(keep), recent_.end());
+  const double onset = now - (resumed ? kLoud : kVadOnsetLag);
+  follows_talk_ = !last_was_command_ && onset - last_speech_end_ < settings().talk_gap;
+  level_.begin_utterance(now - onset + kLoud);
+  decode_utterance();
+  state_ = State::speaking;
+}
+
+// (Re)starts decoding the utterance from its first sample.
+void SpotterCore::decode_utterance() {
+  float peak = 0;
+  for (const float x : utterance_) peak = std::max(peak, std::fabs(x));
+  gain_ = peak > 0 ? std::clamp(kLevelTarget / peak, 1.0f, settings().max_gain) : 1.0f;
+  make_streams();
+  // The decoders were trained on recordings that start in quiet; each lane
+  // starts the utterance at another place of the decoders' windows.
+  for (std::size_t k = 0; k < lanes_.size(); ++k) {
+    const std::vector<float> lead(static_cast<std::size_t>((kLead + kLaneShift * double(k)) * kRate), 0.0f);
+    feed_lane(lanes_[k], lead.data(), lead.size());
+  }
+  feed(utterance_.data(), utterance_.size());
+}
+
+void SpotterCore::continue_utterance() {
+  // A pause inside the utterance: everything so far is decoded again with
+  // what follows, since the finished streams cannot take more.
+  decode_utterance();
+  state_ = State::speaking;
+}
+
+void SpotterCore::end_utterance(double now, bool vad_speech) {
+  speech_end_ = vad_speech ? now - level_.quiet_for() : now - settings().min_silence;
+  flush_streams();
+  matched_.clear();
+  heard_.clear();
+  std::vector<std::size_t> spotted;
+  for (const auto& lane : lanes_) {
+    // What this lane's spotter heard, in order, then what the others heard besides.
+    spotted = lane.hits;
+    for (const auto& other : lanes_)
+      for (const auto index : other.hits)
+        if (std::find(spotted.begin(), spotted.end(), index) == spotted.end()) spotted.push_back(index);
+    heard_ = recognised_tokens(lane);
+    if (utterance_.size() < kLongest) matched_ = matcher_.match(heard_, spotted);
+    if (!matched_.empty()) break;
+  }
+  state_ = State::ending;
+}
+
+double SpotterCore::quiet_needed() const {
+  // Nothing heard yet, or a phrase that a longer one begins: wait to see
+  // whether the speaker goes on.
+  if (matched_.empty() || matcher_.begins_longer_phrase(matched_.back())) return settings().talk_gap;
+  std::size_t syllables = 0;
+  for (const auto index : matched_) syllables += matcher_.syllable_count(index);
+  if (syllables <= 1) return settings().quiet_one;
+  return syllables == 2 ? settings().quiet_two : settings().quiet_more;
+}
+
+void SpotterCore::decide_utterance(double now, std::vector<SpotterDecision>& out) {
+  std::string heard;
+  for (const auto& token : heard_) heard += (heard.empty() ? "" : " ") + token;
+  // Shorter than a syllable: a knock or a breath, whatever the decoders made of it.
+  const bool command = !matched_.empty() && !follows_talk_ && level_.loud_seconds() >= kShortestSpeech;
+  if (command) {
+    for (const auto index : matched_) out.push_back({true, matcher_.phrase(index).text, now, speech_end_, heard});
+  } else {
+    out.push_back({false, {}, now, speech_end_, heard});
+  }
+  last_was_command_ = command;
+  last_speech_end_ = speech_end_;
+  state_ = State::idle;
+}
+
+// ---- anywhere ----
+
+void SpotterCore::anywhere_step(bool vad_speech, const float* samples, std::size_t n, double now,
+                                std::vector<SpotterDecision>& out) {
+  const bool loud = level_.quiet_for() < kLoud;
+  if (state_ == State::idle) {
+    if (!vad_speech) return;
+    // Start afresh: nothing said before the silence belongs to this speech.
+    for (const auto* stream : lanes_.front().spotters) SherpaOnnxResetKeywordStream(model_.spotter(), stream);
+    gain_ = 1.0f;
+    const auto keep = std::min(recent_.size(), static_cast<std::size_t>((settings().preroll + kVadOnsetLag) * kRate));
+    lanes_.front().hits.clear();
+    feed(recent_.data() + (recent_.size() - keep), keep);
+    state_ = State::speaking;
+    segment_hit_ = flushed_ = false;
+  } else {
+    feed(samples, n);
+    if (loud) flushed_ = false;
+    // Push the end of the speech through the spotter at once rather than
+    // waiting for the next sound to fill its decoding window.
+    if (!flushed_ && level_.quiet_for() >= settings().quiet_more) {
+      flush_streams();
+      flushed_ = true;
+    }
+  }
+  for (const auto phrase : lanes_.front().hits) on_hit(phrase, now, out);
+  lanes_.front().hits.clear();
+  if (!vad_speech && level_.quiet_for() >= settings().min_silence) end_segment(now, out);
+}
+
+void SpotterCore::on_hit(std::size_t p, double now, std::vector<SpotterDecision>& out) {
+  // The streams report a phrase and a longer one it begins in either order.
+  if (delivered_ != SIZE_MAX && now - delivered_at_ < kEchoWindow && begins(p, delivered_)) return;
+  if (pending_ != SIZE_MAX) {
+    const bool extends = begins(pending_, p);
+    if (extends) {
+      pending_ = SIZE_MAX;  // the longer phrase followed: the shorter one was its beginning
+    } else if (begins(p, pending_)) {
+      return;  // the beginning of what is already waiting
+    } else {
+      deliver(pending_, now, out);
+      pending_ = SIZE_MAX;
+    }
+  }
+  if (matcher_.begins_longer_phrase(p)) {
+    pending_ = p;
+  } else {
+    deliver(p, now, out);
+  }
+}
+
+bool SpotterCore::begins(std::size_t shorter, std::size_t longer) const {
+  for (const auto& a : matcher_.phrase(shorter).readings)
+    for (const auto& b : matcher_.phrase(longer).readings)
+      if (a.size() < b.size() && std::equal(a.begin(), a.end(), b.begin())) return true;
+  return false;
+}
+
+void SpotterCore::deliver(std::size_t phrase, double now, std::vector<SpotterDecision>& out) {
+  segment_hit_ = true;
+  delivered_ = phrase;
+  delivered_at_ = now;
+  out.push_back({true, matcher_.phrase(phrase).text, now, now - level_.quiet_for(), {}});
+}
+
+void SpotterCore::end_segment(double now, std::vector<SpotterDecision>& out) {
+  if (pending_ != SIZE_MAX) {
+    deliver(pending_, now, out);
+  } else if (!segment_hit_) {
+    out.push_back({false, {}, now, now - level_.quiet_for(), {}});
+  }
+  pending_ = SIZE_MAX;
+  state_ = State::idle;
+}
+
+void SpotterCore::finish(std::vector<SpotterDecision>& out) {
+  const auto pad = static_cast<std::size_t>((settings().talk_gap + settings().min_silence + 0.5) * kRate);
+  const std::vector<float> silence(512, 0.0f);
+  for (std::size_t done = 0; done < pad; done += silence.size()) accept(silence.data(), silence.size(), out);
+  if (settings().mode == MatchMode::alone) {
+    if (state_ == State::speaking) end_utterance(audio_time(), false);
+    if (state_ == State::ending) decide_utterance(audio_time(), out);
+  } else if (state_ != State::idle) {
+    end_segment(audio_time(), out);
+  }
+}
+
+}  // namespace quillon

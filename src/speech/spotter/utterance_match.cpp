@@ -1,0 +1,176 @@
+#include "speech/spotter/utterance_match.h"
+
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <numeric>
+#include <string_view>
+#include <tuple>
+
+#include "speech/pinyin_readings.h"
+
+namespace quillon {
+namespace {
+
+// Sounds a speaker adds around a command ("嗯", "啊", "呃") without meaning.
+bool is_filler(const Tokens& syllable) {
+  static constexpr std::array<std::string_view, 12> kFillers = {"a",  "o",  "e", "en", "n",  "ng",
+                                                                "ei", "ai", "m", "er", "ao", "ou"};
+  if (syllable.size() != 1) return false;
+  const std::string plain = toneless(syllable.front());
+  return std::find(kFillers.begin(), kFillers.end(), plain) != kFillers.end();
+}
+
+Tokens flatten_toneless(const std::vector<Tokens>& syllables) {
+  Tokens out;
+  for (const auto& syllable : syllables)
+    for (const auto& token : syllable) out.push_back(toneless(token));
+  return out;
+}
+
+}  // namespace
+
+std::vector<Tokens> token_syllables(const Tokens& tokens) {
+  std::vector<Tokens> out;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (is_pinyin_initial(tokens[i]) && i + 1 < tokens.size() && !is_pinyin_initial(tokens[i + 1])) {
+      out.push_back({tokens[i], tokens[i + 1]});
+      ++i;
+    } else {
+      out.push_back({tokens[i]});
+    }
+  }
+  return out;
+}
+
+std::string toneless(const std::string& token) {
+  const QString decomposed = QString::fromUtf8(token).normalized(QString::NormalizationForm_D);
+  QString plain;
+  for (const QChar c : decomposed) {
+    // Tone marks are combining accents; the diaeresis of ü is not a tone.
+    if (c.category() == QChar::Mark_NonSpacing && c.unicode() != 0x0308) continue;
+    plain += c;
+  }
+  return plain.normalized(QString::NormalizationForm_C).toStdString();
+}
+
+std::size_t token_edit_distance(const Tokens& a, const Tokens& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  std::iota(row.begin(), row.end(), std::size_t{0});
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t substitute = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+      diagonal = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitute});
+    }
+  }
+  return row[b.size()];
+}
+
+void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {
+  phrases_ = std::move(phrases);
+  toneless_.assign(phrases_.size(), {});
+  syllables_.assign(phrases_.size(), 0);
+  begins_longer_.assign(phrases_.size(), false);
+  for (std::size_t i = 0; i < phrases_.size(); ++i) {
+    for (const auto& reading : phrases_[i].readings) toneless_[i].push_back(flatten_toneless({reading}));
+    if (!phrases_[i].readings.empty()) syllables_[i] = token_syllables(phrases_[i].readings.front()).size();
+  }
+  const auto begins = [](const Tokens& a, const Tokens& b) {
+    return a.size() < b.size() && std::equal(a.begin(), a.end(), b.begin());
+  };
+  for (std::size_t i = 0; i < phrases_.size(); ++i) {
+    for (std::size_t j = 0; j < phrases_.size() && !begins_longer_[i]; ++j) {
+      for (const auto& a : phrases_[i].readings)
+        for (const auto& b : phrases_[j].readings) begins_longer_[i] = begins_longer_[i] || begins(a, b);
+    }
+  }
+}
+
+std::size_t UtteranceMatcher::distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const {
+  if (sequence.size() == 1) {
+    std::size_t best = std::numeric_limits<std::size_t>::max();
+    for (const auto& reading : toneless_[sequence.front()]) best = std::min(best, token_edit_distance(heard, reading));
+    return best;
+  }
+  Tokens joined;
+  for (const auto index : sequence) joined.insert(joined.end(), toneless_[index][0].begin(), toneless_[index][0].end());
+  return token_edit_distance(heard, joined);
+}
+
+std::size_t UtteranceMatcher::toned_distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const {
+  Tokens joined;
+  for (const auto index : sequence) {
+    const auto& reading = phrases_[index].readings.front();
+    joined.insert(joined.end(), reading.begin(), reading.end());
+  }
+  return token_edit_distance(heard, joined);
+}
+
+std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard) const {
+  // Without the spotter's word, one sound in four may differ: a one-syllable
+  // reading must be exact (one changed sound turns 除 into 不).
+  const std::size_t allowed = heard.size() / 4;
+  std::size_t best = std::numeric_limits<std::size_t>::max(), second = best, best_index = 0;
+  for (std::size_t i = 0; i < phrases_.size(); ++i) {
+    const std::size_t d = distance_to(heard, {i});
+    if (d < best) {
+      second = best;
+      best = d;
+      best_index = i;
+    } else if (d < second) {
+      second = d;
+    }
+  }
+  // Only a clear winner: two phrases equally near are a guess.
+  if (best > allowed || second == best) return {};
+  return {best_index};
+}
+
+std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens,
+                                                 const std::vector<std::size_t>& spotted) const {
+  std::vector<Tokens> syllables = token_syllables(heard_tokens);
+  if (!syllables.empty() && is_filler(syllables.front())) syllables.erase(syllables.begin());
+  if (!syllables.empty() && is_filler(syllables.back())) syllables.pop_back();
+  if (syllables.empty()) return {};
+  const Tokens heard = flatten_toneless(syllables);
+
+  // What the spotter heard: each phrase alone, and all of them in a row.
+  std::vector<std::vector<std::size_t>> candidates;
+  std::vector<std::size_t> in_a_row;
+  for (const auto index : spotted) {
+    if (index >= phrases_.size()) continue;
+    if (in_a_row.empty() || in_a_row.back() != index) in_a_row.push_back(index);
+    if (std::none_of(candidates.begin(), candidates.end(), [&](const auto& c) { return c.front() == index; }))
+      candidates.push_back({index});
+  }
+  if (in_a_row.size() > 1) candidates.push_back(in_a_row);
+
+  const auto length = [&](const std::vector<std::size_t>& c) {
+    std::size_t n = 0;
+    for (const auto index : c) n += syllables_[index];
+    return n;
+  };
+  // Nearest without tones, then the longer, then nearest with tones (北京 and
+  // 背景 differ only there).
+  Tokens heard_toned;
+  for (const auto& syllable : syllables) heard_toned.insert(heard_toned.end(), syllable.begin(), syllable.end());
+  std::vector<std::size_t> chosen;
+  std::tuple<std::size_t, std::size_t, std::size_t> chosen_rank;
+  for (const auto& candidate : candidates) {
+    // More syllables than the phrases have means more was said than the command.
+    if (syllables.size() > length(candidate)) continue;
+    const auto rank = std::make_tuple(distance_to(heard, candidate), SIZE_MAX - length(candidate),
+                                      toned_distance_to(heard_toned, candidate));
+    if (chosen.empty() || rank < chosen_rank) {
+      chosen = candidate;
+      chosen_rank = rank;
+    }
+  }
+  return chosen.empty() ? nearest_phrase(heard) : chosen;
+}
+
+}  // namespace quillon

@@ -1,0 +1,136 @@
+// Whether an utterance was a command: what the recogniser read for the whole
+// utterance against what the spotter heard in it.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "speech/spotter/utterance_match.h"
+
+namespace quillon {
+namespace {
+
+Tokens tokens(const std::string& text) {
+  std::istringstream in(text);
+  Tokens out;
+  for (std::string t; in >> t;) out.push_back(t);
+  return out;
+}
+
+class UtteranceMatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    matcher_.set_phrases({
+        {"城堡", {tokens("ch éng b ǎo")}},
+        {"北京", {tokens("b ěi j īng")}},
+        {"背景", {tokens("b èi j ǐng")}},
+        {"攻击", {tokens("g ōng j ī")}},
+        {"一号部队", {tokens("y ī h ào b ù d uì")}},
+        {"一号部队过来", {tokens("y ī h ào b ù d uì g uò l ái")}},
+        {"除", {tokens("ch ú")}},
+        {"地图", {tokens("d ì t ú"), tokens("d e t ú")}},
+    });
+  }
+
+  // The phrase texts matched, joined by "+", or "" for none.
+  std::string match(const std::string& heard, const std::vector<std::string>& spotted) const {
+    std::vector<std::size_t> indices;
+    for (const auto& s : spotted) {
+      for (std::size_t i = 0; i < matcher_.size(); ++i)
+        if (matcher_.phrase(i).text == s) indices.push_back(i);
+    }
+    std::string out;
+    for (const auto index : matcher_.match(tokens(heard), indices))
+      out += (out.empty() ? "" : "+") + matcher_.phrase(index).text;
+    return out;
+  }
+
+  UtteranceMatcher matcher_;
+};
+
+TEST_F(UtteranceMatch, ACommandActsOnlyWhenTheUtteranceHoldsLittleElse) {
+  const struct {
+    const char* heard;
+    std::vector<std::string> spotted;
+    const char* expected;
+  } rows[] = {
+      {"ch éng b ǎo", {"城堡"}, "城堡"},
+      {"ch èng b ǎo", {"城堡"}, "城堡"},     // a misheard tone
+      {"ch éng", {"城堡"}, "城堡"},          // half heard, but spotted
+      {"ēn ch éng b ǎo", {"城堡"}, "城堡"},  // a filler before
+      {"ch éng b ǎo a", {"城堡"}, "城堡"},   // and after
+      {"w ǒ ch éng b ǎo", {"城堡"}, ""},     // the phrase inside longer talk
+      {"ch éng b ǎo z ài n ǎ l ǐ", {"城堡"}, ""},
+      {"ch éng b ǎo", {}, "城堡"},  // the reading alone is exact enough
+      {"ch éng b ào", {}, "城堡"},
+      {"", {"城堡"}, ""},  // the recogniser heard nothing
+      {"ēn", {"城堡"}, ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(match(row.heard, row.spotted), row.expected) << row.heard;
+}
+
+TEST_F(UtteranceMatch, CloseSoundingPhrasesGoToTheNearestReading) {
+  const struct {
+    const char* heard;
+    std::vector<std::string> spotted;
+    const char* expected;
+  } rows[] = {
+      {"b ěi j īng", {"北京", "背景"}, "北京"},
+      {"b èi j ǐng", {"北京", "背景"}, "背景"},
+      {"b èi j īng", {"北京", "背景"}, "北京"},  // tones as near to both: the first spotted
+      // Without the spotter, a reading that fits both equally is a guess.
+      {"b ei j ing", {}, ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(match(row.heard, row.spotted), row.expected) << row.heard;
+}
+
+TEST_F(UtteranceMatch, ShortReadingsMustBeExactWithoutTheSpotter) {
+  EXPECT_EQ(match("ch ú", {}), "除");
+  EXPECT_EQ(match("b ù", {}), "");  // one sound away from 除: music or talk, not a command
+  EXPECT_EQ(match("b ù", {"除"}), "除");
+  EXPECT_EQ(match("g ōng j ì", {}), "攻击");  // a tone may be misheard
+  EXPECT_EQ(match("g ōng q ī", {}), "攻击");  // and one sound in four
+  EXPECT_EQ(match("g ōng q ì", {}), "攻击");
+  EXPECT_EQ(match("k ōng q ī", {}), "");
+}
+
+TEST_F(UtteranceMatch, SeveralPhrasesInARowActInOrder) {
+  EXPECT_EQ(match("y ī h ào b ù d uì g ōng j ī", {"一号部队", "攻击"}), "一号部队+攻击");
+  EXPECT_EQ(match("g ōng j ī ch éng b ǎo", {"攻击", "城堡"}), "攻击+城堡");
+  // The longer phrase that holds the shorter one wins over the pair.
+  EXPECT_EQ(match("y ī h ào b ù d uì g uò l ái", {"一号部队", "一号部队过来"}), "一号部队过来");
+  EXPECT_EQ(match("y ī h ào b ù d uì", {"一号部队", "一号部队过来"}), "一号部队");
+}
+
+TEST_F(UtteranceMatch, EveryReadingOfAPolyphoneCounts) {
+  EXPECT_EQ(match("d e t ú", {}), "地图");
+  EXPECT_EQ(match("d ì t ú", {"地图"}), "地图");
+}
+
+TEST_F(UtteranceMatch, KnowsWhichPhrasesBeginLongerOnes) {
+  std::vector<std::string> beginning;
+  for (std::size_t i = 0; i < matcher_.size(); ++i)
+    if (matcher_.begins_longer_phrase(i)) beginning.push_back(matcher_.phrase(i).text);
+  EXPECT_EQ(beginning, std::vector<std::string>{"一号部队"});
+  EXPECT_EQ(matcher_.syllable_count(4), 4u);
+  EXPECT_EQ(matcher_.syllable_count(6), 1u);
+}
+
+TEST(TokenSyllables, PairsInitialsWithFinals) {
+  const struct {
+    const char* tokens;
+    std::size_t syllables;
+  } rows[] = {{"zh ōng g uó", 2}, {"ér", 1}, {"y ī ēn", 2}, {"P K zh èn", 3}, {"zh", 1}, {"", 0}};
+  for (const auto& row : rows) EXPECT_EQ(token_syllables(tokens(row.tokens)).size(), row.syllables) << row.tokens;
+}
+
+TEST(Toneless, DropsToneMarksButKeepsTheUmlaut) {
+  const struct {
+    const char* in;
+    const char* out;
+  } rows[] = {{"ǎng", "ang"}, {"ǚ", "ü"}, {"üè", "üe"}, {"uō", "uo"}, {"ń", "n"}, {"zh", "zh"}, {"P", "P"}};
+  for (const auto& row : rows) EXPECT_EQ(toneless(row.in), row.out);
+}
+
+}  // namespace
+}  // namespace quillon
