@@ -13,6 +13,7 @@ void Dispatcher::on_recognition(std::string_view phrase) {
   // during a wait may replace the vocabulary text.
   const std::optional<std::string> action = find_action(vocab_text_, phrase);
   if (!action) return;
+  if (show_acting_) show_acting_(std::string(phrase), *action);
   const ActionPlan plan = read_action(*action);
   executor_.run(plan);
 }

@@ -13,13 +13,20 @@ namespace quillon {
 
 // Shows a heard phrase where test mode shows it (the feedback box).
 using ShowHeard = std::function<void(const std::string& phrase)>;
+// Told of a phrase's action just before it runs.
+using ShowActing = std::function<void(const std::string& phrase, const std::string& action)>;
 
 class Dispatcher {
  public:
   // `vocab_text` and `test_mode` are the window's own state, read at the start
   // of every run; later changes do not affect a run under way.
-  Dispatcher(const std::string& vocab_text, const bool& test_mode, Executor& executor, ShowHeard show_heard)
-      : vocab_text_(vocab_text), test_mode_(test_mode), executor_(executor), show_heard_(std::move(show_heard)) {}
+  Dispatcher(const std::string& vocab_text, const bool& test_mode, Executor& executor, ShowHeard show_heard,
+             ShowActing show_acting = {})
+      : vocab_text_(vocab_text),
+        test_mode_(test_mode),
+        executor_(executor),
+        show_heard_(std::move(show_heard)),
+        show_acting_(std::move(show_acting)) {}
 
   void on_recognition(std::string_view phrase);
 
@@ -28,6 +35,7 @@ class Dispatcher {
   const bool& test_mode_;
   Executor& executor_;
   ShowHeard show_heard_;
+  ShowActing show_acting_;
 };
 
 }  // namespace quillon

@@ -37,8 +37,15 @@ MainController::MainController(MainView& view, Recognizer* recognizer, Vocabular
       store_(store),
       platform_(platform),
       executor_(platform),
-      dispatcher_(state_.vocab_text, state_.test_mode, executor_,
-                  [this](const std::string& phrase) { view_.set_feedback_text(phrase); }) {}
+      dispatcher_(
+          state_.vocab_text, state_.test_mode, executor_,
+          [this](const std::string& phrase) {
+            view_.set_feedback_text(phrase);
+            if (observer_) observer_->heard(phrase, "");
+          },
+          [this](const std::string& phrase, const std::string& action) {
+            if (observer_) observer_->heard(phrase, action);
+          }) {}
 
 void MainController::prompt(const std::string& text) { platform_.messages.inform(text::kPromptTitle, text); }
 
@@ -54,6 +61,7 @@ void MainController::start_up(bool show_intro) {
   const StoreResult written = store_.write_builtins();
   if (!written.ok) prompt(written.error);
   view_.set_games(store_.list_games());
+  tell_games_changed();
   view_.show_local_page(store_.ad_page_path());
   if (!speech_startup()) {
     platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kModelDownloadAddress);
@@ -101,11 +109,52 @@ void MainController::load_game(const std::string& game) {
   }
   if (!read.warning.empty()) prompt(read.warning);
   state_.vocab_text = read.text;
-  for (const VocabEntry& entry : list_entries(state_.vocab_text)) view_.add_phrase(list_item(entry));
   state_.current_game = game;
-  view_.set_status(std::string(text::kStatusBefore) + game + text::kStatusAfter);
+  show_entries();
   state_.grammar_loaded = load_grammar(game);
   if (!state_.grammar_loaded) platform_.messages.inform(text::kAppTitle, text::kLoadFailed);
+  if (observer_) observer_->game_chosen(game);
+}
+
+void MainController::show_entries() {
+  for (const VocabEntry& entry : list_entries(state_.vocab_text)) view_.add_phrase(list_item(entry));
+  view_.set_status(std::string(text::kStatusBefore) + state_.current_game + text::kStatusAfter);
+}
+
+void MainController::choose_game(const std::string& game) {
+  const std::optional<int> row = game_row(game);
+  if (!row || !view_.is_enabled(Control::GameList)) return;
+  view_.select_game_row(*row);
+  choose_game(*row);
+}
+
+// The grammar goes first: should the engine refuse the file, the old one is
+// loaded again and nothing else has changed.
+bool MainController::use_game(const std::string& game) {
+  if (game == state_.current_game) return true;
+  const std::optional<int> row = game_row(game);
+  if (!row || !recognizer_ || !state_.rule_active) return false;
+  const VocabularyRead read = store_.read(game);
+  if (!read.ok) return false;
+  if (!recognizer_->load_grammar(store_.path_of(game)).status.ok) {
+    if (!state_.current_game.empty()) recognizer_->load_grammar(store_.path_of(state_.current_game));
+    return false;
+  }
+  state_.vocab_text = read.text;
+  state_.current_game = game;
+  state_.grammar_loaded = true;
+  view_.select_game_row(*row);
+  view_.clear_phrases();
+  show_entries();
+  if (observer_) observer_->game_chosen(game);
+  return true;
+}
+
+void MainController::tell_games_changed() {
+  if (!observer_) return;
+  std::vector<std::string> games;
+  for (int i = 0; i < view_.game_count(); ++i) games.push_back(view_.game_at(i));
+  observer_->games_changed(games, state_.current_game);
 }
 
 // Loads the game's file into the recogniser, inactive unless rules are active;
@@ -172,6 +221,7 @@ void MainController::toggle_voice_commands() {
     set_rule_active(false);
     view_.set_enabled(Control::RecognizerBox, true);
   }
+  if (observer_) observer_->voice_commands_changed(state_.rule_active);
 }
 
 void MainController::set_rule_active(bool active) {
@@ -216,6 +266,7 @@ void MainController::toggle_test_mode() {
   set_rule_active(starting);
   set_test_controls(starting);
   state_.test_mode = starting;
+  if (observer_) observer_->test_mode_changed(starting);
 }
 
 void MainController::set_test_controls(bool testing) {
@@ -230,7 +281,9 @@ void MainController::set_test_controls(bool testing) {
 
 void MainController::on_recognition(const std::string& text) {
   ++runs_in_progress_;
+  if (observer_) observer_->action_started();
   dispatcher_.on_recognition(text);
+  if (observer_) observer_->action_finished();
   --runs_in_progress_;
   if (audio_finished_ && runs_in_progress_ == 0 && on_audio_finished_) on_audio_finished_();
 }
@@ -332,7 +385,10 @@ void MainController::add_game() {
   const CreateGameResult created = store_.create_game(name);
   if (created.outcome == GameCreation::Refused) return prompt(created.error);
   const int row = game_row(name).value_or(view_.game_count());
-  if (row == view_.game_count()) view_.add_game(name);
+  if (row == view_.game_count()) {
+    view_.add_game(name);
+    tell_games_changed();
+  }
   if (created.outcome == GameCreation::Exists) prompt(text::kGameExists);
   // While voice commands run the game list is locked: the game waits there.
   if (!view_.is_enabled(Control::GameList)) return;
@@ -352,6 +408,7 @@ void MainController::delete_game() {
   state_.vocab_text.clear();
   view_.remove_game_row(*row);
   view_.clear_phrases();
+  tell_games_changed();
 }
 
 void MainController::open_home_page() {

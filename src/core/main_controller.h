@@ -9,6 +9,7 @@
 
 #include "commands/dispatcher.h"
 #include "core/main_view.h"
+#include "core/window_logic_observer.h"
 #include "speech/recognizer.h"
 #include "vocabulary/vocabulary_store.h"
 
@@ -37,6 +38,12 @@ class MainController : public RecognitionListener {
   bool open_game_at_start(const std::string& game, bool listen);
   // The controls' events, by what the user did.
   void choose_game(int row);
+  // As a click on the game named `game`; nothing when there is none.
+  void choose_game(const std::string& game);
+  // Switches to `game`'s vocabulary while voice commands run, keeping them
+  // running, with no message box; false (the vocabulary in use unchanged)
+  // when the game or its file cannot be used.
+  bool use_game(const std::string& game);
   void toggle_voice_commands();
   void toggle_test_mode();
   void on_feedback_timer();  // a second after the feedback last changed
@@ -51,6 +58,8 @@ class MainController : public RecognitionListener {
   // Called once the audio file given on the command line has been heard and
   // every run it started has ended.
   void set_on_audio_finished(std::function<void()> done) { on_audio_finished_ = std::move(done); }
+  // At most one; null to stop telling.
+  void set_observer(WindowLogicObserver* observer) { observer_ = observer; }
 
   void on_recognition(const std::string& text) override;
   void on_false_recognition() override;
@@ -68,6 +77,8 @@ class MainController : public RecognitionListener {
   std::optional<std::string> selected_game() const;
   // The row of the game list named `game` (the last, should it be there twice).
   std::optional<int> game_row(const std::string& game) const;
+  void show_entries();
+  void tell_games_changed();
   std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
   void warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing);
   void switch_voice_controls();
@@ -86,6 +97,7 @@ class MainController : public RecognitionListener {
   int runs_in_progress_ = 0;
   bool audio_finished_ = false;
   std::function<void()> on_audio_finished_;
+  WindowLogicObserver* observer_ = nullptr;
 };
 
 }  // namespace quillon

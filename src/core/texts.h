@@ -63,6 +63,8 @@ inline constexpr const char* kTrayQuit = "退出";
 
 // The settings dialog.
 inline constexpr const char* kSettingsTitle = "设置";
+inline constexpr const char* kSettingsMenuItem = "设置…";
+inline constexpr const char* kSettingsNotWritten = "设置已生效，但没能保存到文件，下次启动时不再有效：";
 inline constexpr const char* kPushToTalkGroup = "按键说话";
 inline constexpr const char* kPushToTalkKey = "按键：";
 inline constexpr const char* kPushToTalkKeyHint = "点这里，再按一个键或鼠标侧键";

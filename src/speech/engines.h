@@ -33,6 +33,9 @@ struct EngineOptions {
   bool exit_after_audio = false;
   EngineTuning tuning;
   PostToGui post_to_gui;
+  // Whether what is heard now is to be decoded (push-to-talk); asked from the
+  // audio thread. Empty: always.
+  std::function<bool()> decoding;
   // How phrases are said; read when an engine first needs them.
   std::shared_ptr<const SharedReadings> readings = std::make_shared<SharedReadings>();
 };

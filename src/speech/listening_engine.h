@@ -133,12 +133,21 @@ class ListeningEngine : public RecognizerBase {
   void listen_to_end(unsigned generation) {
     std::vector<float> chunk;
     std::vector<Decision> decisions;
+    bool was_decoding = true;
     while (source_->read(chunk)) {
       level_ = sound_level(chunk);
+      const bool decoding = !options_.decoding || options_.decoding();
       {
         std::lock_guard lock(core_mutex_);
-        core_->accept(chunk.data(), chunk.size(), decisions);
+        if (decoding) {
+          core_->accept(chunk.data(), chunk.size(), decisions);
+        } else if (was_decoding) {
+          // The gate closed: what was said up to now is decided, then forgotten.
+          core_->finish(decisions);
+          core_->reset();
+        }
       }
+      was_decoding = decoding;
       post(decisions, generation);
     }
     if (!source_->ended()) return;  // stopped, not finished

@@ -14,6 +14,7 @@
 #include "core/push_to_talk.h"
 #include "core/settings.h"
 #include "core/window_follower.h"
+#include "core/window_logic_observer.h"
 #include "input/desktop_windows.h"
 #include "input/hotkey_watcher.h"
 #include "ui/on_screen_echo.h"
@@ -39,7 +40,7 @@ struct HandsFreeWatchers {
   std::unique_ptr<FocusWatcher> focus;
 };
 
-class HandsFree {
+class HandsFree : public WindowLogicObserver {
  public:
   // `clock`: seconds on a steady clock, callable from any thread; the real one when empty.
   HandsFree(HandsFreeWatchers watchers, HandsFreeHooks hooks, PushToTalk::Clock clock = {},
@@ -53,14 +54,13 @@ class HandsFree {
   bool decoding() const { return push_to_talk_.decoding(); }
 
   // What the window logic tells.
-  void voice_commands_changed(bool running);
-  void test_mode_changed(bool testing);
-  void games_changed(const std::vector<std::string>& games, const std::string& current);
-  void game_chosen(const std::string& game);
-  // A phrase heard and the action string carried out for it (empty in test mode).
-  void heard(const std::string& phrase, const std::string& action);
-  void action_started();
-  void action_finished();
+  void voice_commands_changed(bool running) override;
+  void test_mode_changed(bool testing) override;
+  void games_changed(const std::vector<std::string>& games, const std::string& current) override;
+  void game_chosen(const std::string& game) override;
+  void heard(const std::string& phrase, const std::string& action) override;
+  void action_started() override;
+  void action_finished() override;
 
   TrayIcon& tray() { return tray_; }
   OnScreenEcho& echo() { return echo_; }

@@ -12,10 +12,12 @@
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
 #include "speech/engines.h"
+#include "ui/hands_free.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/microphone_box.h"
 #include "ui/quit_signals.h"
+#include "ui/settings_dialog.h"
 #include "ui/settings_file.h"
 #include "vocabulary/folder_store.h"
 #include "vocabulary/program_folder.h"
@@ -49,17 +51,16 @@ Options parse_options(QCoreApplication& app) {
   const QCommandLineOption listen("listen", "Start the voice commands of the chosen game.");
   const QCommandLineOption no_intro("no-intro", "Skip the start-up advice and the home page.");
   parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro});
-  std::vector<std::pair<const char*, QCommandLineOption>> setting_options;
   for (const SettingField& field : setting_fields()) {
-    if (!field.option) continue;
-    setting_options.emplace_back(field.key, QCommandLineOption(field.option, field.option_help, field.option_value));
-    parser.addOption(setting_options.back().second);
+    if (field.option) parser.addOption(QCommandLineOption(field.option, field.option_help, field.option_value));
   }
   parser.process(app);
   Options o;
-  for (const auto& [key, option] : setting_options) {
-    if (parser.isSet(option)) o.settings[key] = parser.value(option).toStdString();
-  }
+  o.settings = settings_from_command_line([&parser](const char* option) {
+    std::vector<std::string> given;
+    for (const QString& value : parser.values(QString::fromLatin1(option))) given.push_back(value.toStdString());
+    return given;
+  });
   o.run_action = parser.isSet(do_option);
   o.action = parser.value(do_option);
   o.program_folder = parser.value(folder).toStdString();
@@ -149,51 +150,122 @@ int list_recognizers(const Options& o) {
   return 0;
 }
 
-void start_window(MainWindow& window, MainController& controller, const QtWaiter& waiter, const Options& o) {
-  controller.start_up(o.intro);
-  if (waiter.quitting()) return;
-  window.show();
-  if (!o.game.empty() && !controller.open_game_at_start(o.game, o.listen)) {
-    std::fprintf(stderr, "quillon: no game named %s\n", o.game.c_str());
+// The window and everything it works with, made in the order they need
+// each other: the hands-free parts before the engine, which asks them whether
+// to decode; the window logic last.
+class WindowProgram {
+ public:
+  WindowProgram(QApplication& app, const Options& o)
+      : app_(app),
+        options_(o),
+        settings_(load_settings(settings_file_path(), o.settings)),
+        engine_options_(engine_options_for(o, settings_.current())),
+        hands_free_(make_hands_free_watchers(), hands_free_hooks()),
+        store_(engine_options_.program_folder),
+        platform_{desktop_.input ? *desktop_.input : no_input_,
+                  *desktop_.shell,
+                  *desktop_.browsers,
+                  *desktop_.processes,
+                  *desktop_.clipboard,
+                  messages_,
+                  waiter_} {
+    std::fprintf(stderr, "quillon: %s\n", desktop_.description.c_str());
+    hands_free_.apply(settings_.current());
+    engine_options_.decoding = [this] { return hands_free_.decoding(); };
+    std::string log;
+    recognizer_ = make_recognizer(o.recognizer, engine_options_, log);
+    std::fprintf(stderr, "quillon: %s\n", log.c_str());
+    controller_ = std::make_unique<MainController>(window_, recognizer_.get(), store_, platform_);
+    controller_->set_observer(&hands_free_);
+    wire_window();
   }
-}
 
-int run_window(QApplication& app, const Options& o) {
-  SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
-  const EngineOptions engine_options = engine_options_for(o, settings.current());
-  std::string log;
-  std::unique_ptr<Recognizer> recognizer = make_recognizer(o.recognizer, engine_options, log);
-  std::fprintf(stderr, "quillon: %s\n", log.c_str());
+  int run() {
+    // Inside the event loop, so that a signal also ends the start-up's message boxes.
+    QTimer::singleShot(0, &window_, [this] { start(); });
+    return app_.exec();
+  }
 
-  DesktopAdapters desktop = make_desktop_adapters();
-  std::fprintf(stderr, "quillon: %s\n", desktop.description.c_str());
-  NoInput no_input;
-  QtWaiter waiter;
-  QtMessages messages;
-  FolderStore store(engine_options.program_folder);
-  MainWindow window;
-  Platform platform{desktop.input ? *desktop.input : no_input,
-                    *desktop.shell,
-                    *desktop.browsers,
-                    *desktop.processes,
-                    *desktop.clipboard,
-                    messages,
-                    waiter};
-  MainController controller(window, recognizer.get(), store, platform);
-  window.connect_controller(controller, composer_hooks(store.folder(), messages, {store.home_page_address()}));
-  connect_microphone(window.microphone_box(), recognizer.get(), settings);
-  window.set_on_close([&] { waiter.quit_all(); });
+ private:
+  static HandsFreeWatchers make_hands_free_watchers() {
+    std::string log;
+    HandsFreeWatchers watchers{make_hotkey_watcher(log), make_focus_watcher(log)};
+    if (!log.empty()) std::fprintf(stderr, "quillon: %s\n", log.c_str());
+    return watchers;
+  }
+
+  HandsFreeHooks hands_free_hooks() {
+    HandsFreeHooks hooks;
+    hooks.toggle_voice_commands = [this] { controller_->toggle_voice_commands(); };
+    hooks.use_game = [this](const std::string& game) { return controller_->use_game(game); };
+    hooks.choose_game = [this](const std::string& game) { controller_->choose_game(game); };
+    hooks.show_window = [this] {
+      window_.showNormal();
+      window_.raise();
+      window_.activateWindow();
+    };
+    hooks.quit = [this] { quit(); };
+    return hooks;
+  }
+
+  void wire_window() {
+    window_.connect_controller(*controller_, composer_hooks(store_.folder(), messages_, {store_.home_page_address()}));
+    connect_microphone(window_.microphone_box(), recognizer_.get(), settings_);
+    window_.set_on_settings([this] { edit_settings(); });
+    window_.set_on_close([this] {
+      if (settings_.current().close_to_tray && hands_free_.tray().shown()) return false;
+      waiter_.quit_all();
+      return true;
+    });
+    install_quit_signal_handler([this] { quit(); });
+    if (options_.exit_after_audio) controller_->set_on_audio_finished([this] { app_.quit(); });
+  }
+
   // exit() rather than quit(): it ends every nested loop at once (message
   // boxes, dialogs, waits) and no window can refuse it.
-  install_quit_signal_handler([&] {
-    waiter.quit_all();
-    app.exit(0);
-  });
-  if (o.exit_after_audio) controller.set_on_audio_finished([&app] { app.quit(); });
-  // Inside the event loop, so that a signal also ends the start-up's message boxes.
-  QTimer::singleShot(0, &window, [&] { start_window(window, controller, waiter, o); });
-  return app.exec();
-}
+  void quit() {
+    waiter_.quit_all();
+    app_.exit(0);
+  }
+
+  void edit_settings() {
+    const SettingsEdit edit = quillon::edit_settings(&window_, settings_, game_names(), window_list_.get());
+    if (!edit.accepted) return;
+    hands_free_.apply(settings_.current());
+    if (edit.write_failure) messages_.inform(text::kAppTitle, text::kSettingsNotWritten + *edit.write_failure);
+  }
+
+  std::vector<std::string> game_names() const {
+    std::vector<std::string> games;
+    for (int row = 0; row < window_.game_count(); ++row) games.push_back(window_.game_at(row));
+    return games;
+  }
+
+  void start() {
+    controller_->start_up(options_.intro);
+    if (waiter_.quitting()) return;
+    window_.show();
+    if (!options_.game.empty() && !controller_->open_game_at_start(options_.game, options_.listen)) {
+      std::fprintf(stderr, "quillon: no game named %s\n", options_.game.c_str());
+    }
+  }
+
+  QApplication& app_;
+  const Options& options_;
+  SettingsKeeper settings_;
+  EngineOptions engine_options_;
+  MainWindow window_;
+  HandsFree hands_free_;
+  std::unique_ptr<WindowList> window_list_ = make_window_list();
+  DesktopAdapters desktop_ = make_desktop_adapters();
+  NoInput no_input_;
+  QtWaiter waiter_;
+  QtMessages messages_;
+  FolderStore store_;
+  Platform platform_;
+  std::unique_ptr<Recognizer> recognizer_;
+  std::unique_ptr<MainController> controller_;
+};
 
 }  // namespace
 
@@ -209,5 +281,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(text::kAppTitle);
   const Options options = parse_options(app);
   if (options.run_action) return run_one_action(app, options.action);
-  return run_window(app, options);
+  WindowProgram program(app, options);
+  return program.run();
 }

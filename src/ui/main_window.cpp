@@ -88,6 +88,7 @@ constexpr FormControl kMicrophoneLabel{"MicrophoneLabel", 7080, 4920, 1215, 240}
 constexpr FormControl kMicrophone{"Microphone", 7080, 5160, 1215, 300};
 constexpr FormControl kMicrophoneLevel{"MicrophoneLevel", 7080, 5520, 1215, 150};
 constexpr FormControl kLevelTimer{"LevelTimer", 0, 0, 0, 0};
+constexpr const char* kGameListMenu = "GameListMenu";
 }  // namespace form
 
 QString to_qstring(const std::string& text) { return QString::fromStdString(text); }
@@ -312,8 +313,23 @@ void MainWindow::build_menus(const ComposerHooks& hooks) {
 void MainWindow::append_to_action(const QString& token) { action_box_->setText(action_box_->text() + token); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (on_close_) on_close_();
+  if (on_close_ && !on_close_()) {
+    hide();
+    event->ignore();
+    return;
+  }
   event->accept();
+}
+
+void MainWindow::set_on_settings(std::function<void()> on_settings) {
+  on_settings_ = std::move(on_settings);
+  game_list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(game_list_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    menu.setObjectName(form::kGameListMenu);
+    menu.addAction(text::kSettingsMenuItem, this, [this] { on_settings_(); });
+    menu.exec(game_list_->viewport()->mapToGlobal(at));
+  });
 }
 
 // ---- MainView ----------------------------------------------------------------

@@ -45,8 +45,11 @@ class MainWindow : public QWidget, public MainView {
 
   // Wires the controls' events to the window logic; call once.
   void connect_controller(MainController& controller, ComposerHooks hooks);
-  // Called before the window closes, so runs in progress can release keys.
-  void set_on_close(std::function<void()> on_close) { on_close_ = std::move(on_close); }
+  // Asked when the window is closed: true lets it close (runs in progress
+  // release their keys first), false only hides it (Quillon goes on in the tray).
+  void set_on_close(std::function<bool()> on_close) { on_close_ = std::move(on_close); }
+  // The game list's right-click menu offers the settings dialog through this.
+  void set_on_settings(std::function<void()> on_settings);
 
   MicrophoneBox& microphone_box() { return *microphone_; }
 
@@ -137,7 +140,8 @@ class MainWindow : public QWidget, public MainView {
   MicrophoneBox* microphone_ = nullptr;
   QProgressBar* level_meter_ = nullptr;
   QTimer* level_timer_ = nullptr;
-  std::function<void()> on_close_;
+  std::function<bool()> on_close_;
+  std::function<void()> on_settings_;
   bool click_chose_ = false;
 };
 

@@ -155,6 +155,7 @@ class FakeRecognizer : public Recognizer {
   bool active = false;
   bool stand_in = false;  // runs because a better engine's model is missing
   std::string loaded;
+  std::string refused_file;  // loading this path fails
   RecognitionListener* listener = nullptr;
 
   SpeechStatus create_context() override { return step("context"); }
@@ -163,6 +164,7 @@ class FakeRecognizer : public Recognizer {
   SpeechStatus add_event_interest(SpeechEvent) override { return step("interest"); }
   GrammarLoad load_grammar(const std::string& path) override {
     GrammarLoad load{step("load"), unsupported};
+    if (path == refused_file) load.status = SpeechStatus::failure("refused " + path);
     if (load.status.ok) loaded = path;
     return load;
   }

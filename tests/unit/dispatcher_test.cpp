@@ -23,7 +23,12 @@ struct Fixture {
   std::vector<std::string> shown;  // in test mode
   std::string vocab = kVocab;
   bool test_mode = false;
-  Dispatcher dispatcher{vocab, test_mode, executor, [this](const std::string& phrase) { shown.push_back(phrase); }};
+  // "phrase → action", with how many events had been sent by then.
+  std::vector<std::pair<std::string, std::size_t>> acting;
+  Dispatcher dispatcher{vocab, test_mode, executor, [this](const std::string& phrase) { shown.push_back(phrase); },
+                        [this](const std::string& phrase, const std::string& action) {
+                          acting.emplace_back(phrase + " → " + action, fake.log.size());
+                        }};
 };
 
 TEST(Dispatcher, FindsTheActionOfExactlyThePhraseHeard) {
@@ -54,6 +59,18 @@ TEST(Dispatcher, TestModeOnlyShowsThePhrase) {
   f.dispatcher.on_recognition("没有这个词");
   EXPECT_EQ(f.shown, (std::vector<std::string>{"城堡", "没有这个词"}));
   EXPECT_TRUE(f.fake.log.empty());
+  EXPECT_TRUE(f.acting.empty());
+}
+
+// The on-screen echo is told what runs before the first key, and only for a phrase that has an action.
+TEST(Dispatcher, TellsTheActionBeforeItsFirstEvent) {
+  Fixture f;
+  f.dispatcher.on_recognition("部队");
+  f.dispatcher.on_recognition("城堡");
+  f.dispatcher.on_recognition("攻击");
+  using Told = std::vector<std::pair<std::string, std::size_t>>;
+  EXPECT_EQ(f.acting, (Told{{"城堡 → Ctrl+V", 0}, {"攻击 → A", 4}}));
+  EXPECT_TRUE(f.shown.empty());
 }
 
 TEST(Dispatcher, NestedRecognitionRunsToItsEndInsideTheOuterHold) {

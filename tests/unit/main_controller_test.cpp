@@ -592,5 +592,110 @@ TEST(AudioFile, FinishesOnlyAfterTheRunsItStarted) {
   EXPECT_EQ(w.desktop.log.back(), "wait 0.5");
 }
 
+// ---- following from outside the window (tray, echo, focus) ---------------
+
+struct RecordingObserver : WindowLogicObserver {
+  Log& log;
+  explicit RecordingObserver(Log& l) : log(l) {}
+  void voice_commands_changed(bool running) override { log.push_back(running ? "told running" : "told stopped"); }
+  void test_mode_changed(bool testing) override { log.push_back(testing ? "told testing" : "told not testing"); }
+  void games_changed(const std::vector<std::string>& games, const std::string& current) override {
+    log.push_back("told " + std::to_string(games.size()) + " games, current " + current);
+  }
+  void game_chosen(const std::string& game) override { log.push_back("told game " + game); }
+  void heard(const std::string& phrase, const std::string& action) override {
+    log.push_back("told heard " + phrase + " " + action);
+  }
+  void action_started() override { log.push_back("told start"); }
+  void action_finished() override { log.push_back("told finish"); }
+};
+
+TEST(Observer, IsToldEveryChangeAfterItHappensAndTheActionBeforeItsKeys) {
+  Window w;
+  RecordingObserver observer{w.desktop.log};
+  w.controller.set_observer(&observer);
+  w.open("帝国时代2");
+  w.controller.toggle_voice_commands();
+  w.controller.on_recognition("城堡");
+  w.controller.on_recognition("没有");
+  w.controller.toggle_voice_commands();
+  w.controller.toggle_test_mode();
+  w.controller.on_recognition("城堡");
+  w.controller.toggle_test_mode();
+  EXPECT_EQ(w.desktop.log, (Log{"speech activate", "told running",
+                                "told start",      "told heard 城堡 Ctrl+V",
+                                "down Ctrl",       "down V",
+                                "up Ctrl",         "up V",
+                                "told finish",     "told start",
+                                "told finish",     "speech deactivate",
+                                "told stopped",    prompt(text::kTestAdvice),
+                                "speech activate", "told testing",
+                                "told start",      "told heard 城堡 ",
+                                "told finish",     "speech deactivate",
+                                "told not testing"}));
+}
+
+TEST(Observer, HearsOfTheGameListAndTheChosenGame) {
+  Window w;
+  RecordingObserver observer{w.desktop.log};
+  w.controller.set_observer(&observer);
+  w.controller.start_up(false);
+  EXPECT_TRUE(w.logged("told 2 games, current "));
+  w.choose("Windows");
+  EXPECT_TRUE(w.logged("told game Windows"));
+  w.desktop.log.clear();
+  w.view.game_name = "星际争霸";
+  w.controller.add_game();
+  EXPECT_TRUE(w.logged("told 3 games, current Windows"));
+  EXPECT_TRUE(w.logged("told game 星际争霸"));
+  w.desktop.log.clear();
+  w.controller.delete_game();
+  EXPECT_TRUE(w.logged("told 2 games, current 星际争霸"));
+}
+
+TEST(UseGame, SwitchesTheRunningVocabularyQuietlyAndKeepsListening) {
+  Window w;
+  w.open("帝国时代2");
+  w.controller.toggle_voice_commands();
+  w.desktop.log.clear();
+  EXPECT_TRUE(w.controller.use_game("Windows"));
+  EXPECT_EQ(w.desktop.log, Log{"speech load"});  // no message, no stop and start of the rules
+  EXPECT_TRUE(w.recognizer.active);
+  EXPECT_EQ(w.recognizer.loaded, "/games/Windows.xml");
+  EXPECT_EQ(w.view.phrase_list, Log{"关闭程序(Alt+F4)"});
+  EXPECT_EQ(w.view.status, "当前打开Windows的语音词汇！");
+  EXPECT_EQ(w.view.game_row, 0);
+  w.controller.on_recognition("关闭程序");
+  w.controller.on_recognition("城堡");
+  EXPECT_EQ(w.desktop.log, (Log{"speech load", "down Alt", "down F4", "up Alt", "up F4"}));
+  EXPECT_TRUE(w.controller.use_game("Windows"));  // the game in use already
+}
+
+TEST(UseGame, WhatCannotBeUsedLeavesTheVocabularyInUse) {
+  const struct {
+    const char* why;
+    std::function<void(Window&)> arrange;
+  } rows[] = {
+      {"no such game", [](Window&) {}},
+      {"unreadable", [](Window& w) { w.store.broken_reads = {"Windows"}; }},
+      {"refused by the engine", [](Window& w) { w.recognizer.refused_file = "/games/Windows.xml"; }},
+      {"voice commands stopped", [](Window& w) { w.controller.toggle_voice_commands(); }},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.open("帝国时代2");
+    w.controller.toggle_voice_commands();
+    row.arrange(w);
+    const std::string game = std::string(row.why) == "no such game" ? "星际争霸" : "Windows";
+    EXPECT_FALSE(w.controller.use_game(game)) << row.why;
+    EXPECT_EQ(w.controller.state().current_game, "帝国时代2") << row.why;
+    EXPECT_EQ(w.recognizer.loaded, "/games/帝国时代2.xml") << row.why;
+    EXPECT_EQ(w.view.phrase_list.size(), 2u) << row.why;
+    EXPECT_TRUE(std::none_of(w.desktop.log.begin(), w.desktop.log.end(), [](const std::string& line) {
+      return line.starts_with("message");
+    })) << row.why;
+  }
+}
+
 }  // namespace
 }  // namespace quillon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,8 +10,9 @@ namespace quillon {
 
 // The Windows speech platform's shared recogniser (SAPI 5 over COM). Its events
 // are delivered by the creating thread's message loop, so make it on the GUI
-// thread. Never null; appends to `log` which engine this is.
-std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log);
+// thread. Never null; appends to `log` which engine this is. While
+// `decoding` says no, what the recogniser hears is dropped (push-to-talk).
+std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log, std::function<bool()> decoding = {});
 
 inline constexpr char kSapiEngine[] = "sapi";
 // The engine table's entry points; on other platforms the engine is absent.

@@ -10,6 +10,7 @@
 #include <wrl/client.h>
 
 #include <cstdio>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,8 @@ std::string phrase_text(const SPEVENT& event) {
 
 class SapiRecognizer : public Recognizer {
  public:
+  explicit SapiRecognizer(std::function<bool()> decoding) : decoding_(std::move(decoding)) {}
+
   ~SapiRecognizer() override {
     // The callback points at this object, so it must stop before we go.
     if (context_) context_->SetNotifySink(nullptr);
@@ -176,6 +179,8 @@ class SapiRecognizer : public Recognizer {
     const std::string text = recognition ? phrase_text(event) : std::string();
     clear_event(event);
     if (!listener_ || !rules_active_) return;
+    // The shared recogniser cannot be told to stop decoding: push-to-talk drops its results instead.
+    if (decoding_ && !decoding_()) return;
     if (recognition) listener_->on_recognition(text);
     if (false_recognition) listener_->on_false_recognition();
   }
@@ -186,13 +191,14 @@ class SapiRecognizer : public Recognizer {
   std::vector<std::string> names_;
   RecognitionListener* listener_ = nullptr;
   bool rules_active_ = false;
+  std::function<bool()> decoding_;
 };
 
 }  // namespace
 
-std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log) {
+std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log, std::function<bool()> decoding) {
   log += "speech engine: Windows speech platform (SAPI 5 shared recogniser)\n";
-  return std::make_unique<SapiRecognizer>();
+  return std::make_unique<SapiRecognizer>(std::move(decoding));
 }
 
 }  // namespace quillon
@@ -201,8 +207,8 @@ namespace quillon {
 
 bool sapi_available(const EngineOptions&) { return true; }
 
-std::unique_ptr<Recognizer> make_sapi_engine(const EngineOptions&, std::string& log) {
-  return make_sapi_recognizer(log);
+std::unique_ptr<Recognizer> make_sapi_engine(const EngineOptions& options, std::string& log) {
+  return make_sapi_recognizer(log, options.decoding);
 }
 
 }  // namespace quillon

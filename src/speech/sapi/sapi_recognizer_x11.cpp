@@ -6,7 +6,7 @@ namespace quillon {
 
 bool sapi_available(const EngineOptions&) { return false; }
 
-std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log) {
+std::unique_ptr<Recognizer> make_sapi_recognizer(std::string& log, std::function<bool()>) {
   log += "Windows speech platform: not on this system\n";
   return nullptr;
 }

@@ -47,7 +47,7 @@ ScriptedRecognizer::~ScriptedRecognizer() {
 }
 
 void ScriptedRecognizer::hear(const std::string& utterance) {
-  if (!rules_active()) return;
+  if (!rules_active() || (options_.decoding && !options_.decoding())) return;
   if (is_phrase(utterance)) {
     deliver_recognition(utterance);
   } else {

@@ -26,7 +26,8 @@ class ScriptedRecognizer : public RecognizerBase {
 
   // One utterance, on the GUI thread: while the rules are active, a phrase of
   // the grammar (exactly, case and blanks included) is a recognition, anything
-  // else a false recognition; while they are inactive it is ignored.
+  // else a false recognition; while they are inactive, or while
+  // options.decoding says no, it is ignored.
   void hear(const std::string& utterance);
 
  protected:
