@@ -21,6 +21,7 @@
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 #include "support/recording_platform.h"
+#include "support/wav_file.h"
 
 using namespace quillon;
 using namespace quillon::bench;
@@ -28,20 +29,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-void write_wav(const fs::path& path, const std::vector<float>& samples) {
-  std::string b = "RIFF";
-  const auto put = [&](uint32_t v, int n) {
-    for (int k = 0; k < n; ++k) b += static_cast<char>((v >> (8 * k)) & 0xFF);
-  };
-  put(static_cast<uint32_t>(36 + samples.size() * 2), 4);
-  b += "WAVEfmt ";
-  put(16, 4), put(1, 2), put(1, 2), put(16000, 4), put(32000, 4), put(2, 2), put(16, 2);
-  b += "data";
-  put(static_cast<uint32_t>(samples.size() * 2), 4);
-  for (const float x : samples) put(static_cast<uint32_t>(static_cast<int16_t>(std::lround(x * 32767.0f))), 2);
-  std::ofstream(path, std::ios::binary) << b;
-}
 
 struct Said {
   std::string word;
@@ -101,9 +88,9 @@ int main(int argc, char** argv) {
   }
   const fs::path tmp = fs::temp_directory_path() / ("quillon-latency-" + std::to_string(getpid()));
   fs::create_directories(tmp);
-  write_wav(tmp / "commands.wav", audio);
+  testing::write_wav(tmp / "commands.wav", audio);
   const double quiet_seconds = 10;
-  write_wav(tmp / "quiet.wav", std::vector<float>(static_cast<std::size_t>(quiet_seconds * 16000), 0.0f));
+  testing::write_wav(tmp / "quiet.wav", std::vector<float>(static_cast<std::size_t>(quiet_seconds * 16000), 0.0f));
 
   testing::GuiQueue gui;
   EngineOptions options;

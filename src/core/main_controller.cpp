@@ -196,15 +196,14 @@ std::optional<std::string> MainController::selected_game() const {
 
 // ---- voice commands and test mode -------------------------------------------
 
+std::optional<std::string> MainController::voice_commands_refusal() const {
+  if (!is_chinese_recognizer(view_.shown_recognizer())) return text::kMustUseChineseEngine;
+  if (!view_.selected_game_row()) return text::kChooseGame;
+  return std::nullopt;
+}
+
 void MainController::toggle_voice_commands() {
-  if (!is_chinese_recognizer(view_.shown_recognizer())) {
-    prompt(text::kMustUseChineseEngine);
-    return;
-  }
-  if (!view_.selected_game_row()) {
-    prompt(text::kChooseGame);
-    return;
-  }
+  if (const std::optional<std::string> refusal = voice_commands_refusal()) return prompt(*refusal);
   switch_voice_controls();
   if (!state_.grammar_loaded) return;
   if (!state_.rule_active) {

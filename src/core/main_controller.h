@@ -45,6 +45,8 @@ class MainController : public RecognitionListener {
   // when the game or its file cannot be used.
   bool use_game(const std::string& game);
   void toggle_voice_commands();
+  // Why toggle_voice_commands() would only show a message now, if it would.
+  std::optional<std::string> voice_commands_refusal() const;
   void toggle_test_mode();
   void on_feedback_timer();  // a second after the feedback last changed
   void add_phrase();

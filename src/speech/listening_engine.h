@@ -6,6 +6,7 @@
 // set_phrases, accept, finish and reset; `Decision` has `recognised` and `text`.
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -68,6 +69,8 @@ class ListeningEngine : public RecognizerBase {
     }
     ++self_->generation;
     if (!file_done_) thread_ = std::thread([this, generation = self_->generation] { listen(generation); });
+    std::fprintf(stderr, "quillon: listening to %s\n",
+                 options_.audio_file.empty() ? options_.capture_device.c_str() : options_.audio_file.c_str());
     return SpeechStatus::success();
   }
 
@@ -133,7 +136,7 @@ class ListeningEngine : public RecognizerBase {
   void listen_to_end(unsigned generation) {
     std::vector<float> chunk;
     std::vector<Decision> decisions;
-    bool was_decoding = true;
+    bool fed = false;  // audio reached the core since it last finished
     while (source_->read(chunk)) {
       level_ = sound_level(chunk);
       const bool decoding = !options_.decoding || options_.decoding();
@@ -141,13 +144,13 @@ class ListeningEngine : public RecognizerBase {
         std::lock_guard lock(core_mutex_);
         if (decoding) {
           core_->accept(chunk.data(), chunk.size(), decisions);
-        } else if (was_decoding) {
+        } else if (fed) {
           // The gate closed: what was said up to now is decided, then forgotten.
           core_->finish(decisions);
           core_->reset();
         }
       }
-      was_decoding = decoding;
+      fed = decoding;
       post(decisions, generation);
     }
     if (!source_->ended()) return;  // stopped, not finished

@@ -55,7 +55,7 @@ void HandsFree::hotkey_changed(bool down) {
   }
   // Later, from the event loop: starting may show a message box, which must
   // not open inside the watcher's own event handling.
-  if (push_to_talk_.press()) QTimer::singleShot(0, &tray_, [this] { hooks_.toggle_voice_commands(); });
+  if (push_to_talk_.press()) QTimer::singleShot(0, &tray_, [this] { hooks_.toggle_by_key(); });
 }
 
 void HandsFree::voice_commands_changed(bool running) {
@@ -102,11 +102,17 @@ void HandsFree::action_finished() {
   if (const auto game = follower_.action_finished()) use_game(*game);
 }
 
+// Says how long the switch took, so a slow one can be told from a missed one.
 void HandsFree::use_game(const std::string& game) {
+  const double began = steady_seconds();
   if (!hooks_.use_game(game)) {
+    std::fprintf(stderr, "quillon: the vocabulary of %s cannot be used; %s's stays\n", game.c_str(),
+                 current_game_.c_str());
     follower_.set_current_game(current_game_);
     return;
   }
+  std::fprintf(stderr, "quillon: the vocabulary of %s in use after %.1f ms\n", game.c_str(),
+               (steady_seconds() - began) * 1000.0);
   current_game_ = game;
   tray_.set_games(games_, game);
 }

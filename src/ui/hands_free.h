@@ -32,6 +32,9 @@ struct HandsFreeHooks {
   std::function<void(const std::string& game)> choose_game;
   std::function<void()> show_window;
   std::function<void()> quit;
+  // As the start/stop button, for the push-to-talk key in toggle mode: the
+  // game has the screen, so a refusal must not open a message box over it.
+  std::function<void()> toggle_by_key;
 };
 
 // The platform's watchers; either may be null where the desktop has none.

@@ -205,6 +205,14 @@ class WindowProgram {
       window_.activateWindow();
     };
     hooks.quit = [this] { quit(); };
+    // Said where the player looks: the echo, over the game.
+    hooks.toggle_by_key = [this] {
+      if (const std::optional<std::string> refusal = controller_->voice_commands_refusal()) {
+        hands_free_.echo().show_heard(*refusal, "");
+      } else {
+        controller_->toggle_voice_commands();
+      }
+    };
     return hooks;
   }
 

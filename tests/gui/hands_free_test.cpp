@@ -57,7 +57,9 @@ struct Rig {
                            return game != "Broken";
                          },
                          [this](const std::string& game) { log.push_back("choose " + game); },
-                         [this] { log.push_back("show"); }, [this] { log.push_back("quit"); }};
+                         [this] { log.push_back("show"); },
+                         [this] { log.push_back("quit"); },
+                         [this] { log.push_back("toggle by key"); }};
     hands_free = std::make_unique<HandsFree>(
         HandsFreeWatchers{std::move(hotkey_watcher), std::move(focus_watcher)}, std::move(hooks),
         [this] { return now; }, 200);
@@ -114,7 +116,7 @@ TEST(HandsFree, ToggleModeStartsAndStopsVoiceCommandsOncePerPressFromTheEventLoo
   rig.hotkey->changed(false);
   rig.hotkey->changed(true);
   EXPECT_TRUE(QTest::qWaitFor([&] { return rig.log.size() >= 2; }, 1000));
-  EXPECT_EQ(rig.log, (std::vector<std::string>{"toggle", "toggle"}));
+  EXPECT_EQ(rig.log, (std::vector<std::string>{"toggle by key", "toggle by key"}));
 }
 
 TEST(HandsFree, TheVocabularyFollowsTheFocusOnlyWhileVoiceCommandsRun) {

@@ -185,6 +185,38 @@ TEST(MainWindowWiring, ClickingAGameListsItsPhrasesAndStartStopsVoiceCommands) {
   EXPECT_EQ(w.desktop.log, (std::vector<std::string>{"down Ctrl", "down V", "up Ctrl", "up V"}));
 }
 
+// Closing to the tray hides the window and keeps it; otherwise it closes.
+TEST(MainWindowWiring, TheCloseHookDecidesBetweenClosingAndHiding) {
+  for (const bool closes : {false, true}) {
+    Wired w;
+    int asked = 0;
+    w.window.set_on_close([&] {
+      ++asked;
+      return closes;
+    });
+    EXPECT_EQ(w.window.close(), closes);
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(w.window.isVisible());
+  }
+}
+
+TEST(MainWindowWiring, TheGameListsRightClickMenuOpensTheSettings) {
+  Wired w;
+  int opened = 0;
+  w.window.set_on_settings([&] { ++opened; });
+  auto* list = w.find<QListWidget>("List2");
+  QTimer::singleShot(0, [&] {
+    auto* menu = w.window.findChild<QMenu*>("GameListMenu");
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().front()->text(), "设置…");
+    menu->actions().front()->trigger();
+    menu->close();
+  });
+  emit list->customContextMenuRequested(QPoint(5, 5));
+  EXPECT_EQ(opened, 1);
+}
+
 TEST(MainWindowWiring, AGameIsChosenOnceByAClickAndAlsoByTheArrowKeys) {
   Wired w;
   w.store.files["封神榜"] = testing::vocabulary(testing::entry("F1", "帮助"));

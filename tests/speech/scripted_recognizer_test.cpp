@@ -71,9 +71,10 @@ class ScriptedTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     vocabulary = write_grammar(dir, "game.xml", "<P VALSTR=\"A\">+城堡</P>\r\n<P VALSTR=\"B\">+Go</P>\r\n");
   }
-  std::unique_ptr<ScriptedRecognizer> engine(const std::string& input = "") {
+  std::unique_ptr<ScriptedRecognizer> engine(const std::string& input = "", std::function<bool()> decoding = {}) {
     EngineOptions options;
     options.post_to_gui = queue.poster();
+    options.decoding = std::move(decoding);
     auto r = std::make_unique<ScriptedRecognizer>(std::make_shared<std::istringstream>(input), options);
     r->set_listener(&recorder);
     return r;
@@ -122,6 +123,21 @@ TEST_F(ScriptedTest, UtterancesWhileActiveMatchPhrasesExactly) {
     r->hear(row.utterance);
     EXPECT_EQ(recorder.events, row.events) << "\"" << row.utterance << "\"";
   }
+}
+
+// Push-to-talk: a line typed while the key is up is not heard at all.
+TEST_F(ScriptedTest, NothingIsHeardWhileThePushToTalkGateIsClosed) {
+  bool open = false;
+  auto r = engine("", [&open] { return open; });
+  start(*r);
+  ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
+  ASSERT_TRUE(r->set_rules_active(true).ok);
+  for (const bool gate : {false, true, false}) {
+    open = gate;
+    r->hear("城堡");
+    r->hear("没有");
+  }
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"recognition 城堡", "false"}));
 }
 
 TEST_F(ScriptedTest, GrammarAndRuleStateFollowThePlatformsOrder) {

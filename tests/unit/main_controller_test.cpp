@@ -206,12 +206,15 @@ TEST(ChooseGame, AnUnreadableFileIsReportedAndCanBeRetried) {
 TEST(VoiceCommands, RefusalsChangeNothing) {
   Window w;
   w.open("Windows");
+  EXPECT_EQ(w.controller.voice_commands_refusal(), std::nullopt);
   w.view.recognizer_list = {"English"};
+  EXPECT_EQ(w.controller.voice_commands_refusal(), text::kMustUseChineseEngine);
   w.controller.toggle_voice_commands();
   EXPECT_EQ(w.desktop.log, Log{prompt(text::kMustUseChineseEngine)});
   w.view.recognizer_list = {"中文"};
   w.view.game_row.reset();
   w.desktop.log.clear();
+  EXPECT_EQ(w.controller.voice_commands_refusal(), text::kChooseGame);
   w.controller.toggle_voice_commands();
   EXPECT_EQ(w.desktop.log, Log{prompt(text::kChooseGame)});
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionDesign);

@@ -24,6 +24,7 @@
 #include "support/x_probe.h"
 #include "ui/main_window.h"
 #include "vocabulary/folder_store.h"
+#include "x11/quillon_process.h"
 #include "x11/x11_environment.h"
 
 namespace quillon::testing {
@@ -32,11 +33,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* kMainWindow = "Quillon8.0版";
-
-QString quillon_binary() {
-  const char* path = std::getenv("QUILLON_BINARY");
-  return QString::fromLocal8Bit(path ? path : QUILLON_DEFAULT_BINARY);
-}
 
 // Keys pressed and not released, in the order recorded.
 std::vector<std::string> keys_left_down(const std::vector<RawEvent>& events) {

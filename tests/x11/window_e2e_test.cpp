@@ -33,6 +33,7 @@
 #include "ui/main_window.h"
 #include "vocabulary/folder_store.h"
 #include "vocabulary/vocab_text.h"
+#include "x11/quillon_process.h"
 #include "x11/x11_environment.h"
 
 namespace quillon::testing {
@@ -41,36 +42,10 @@ namespace {
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-QString quillon_binary() {
-  const char* path = std::getenv("QUILLON_BINARY");
-  return QString::fromLocal8Bit(path ? path : QUILLON_DEFAULT_BINARY);
-}
-
 // Keeps the pointer off the window, so a click lands on the bare root window.
 void park_pointer() {
   XProbe probe(test_display());
   probe.put_pointer(5, 5);
-}
-
-Strings without_motion(const std::vector<RawEvent>& events) {
-  Strings out;
-  for (const RawEvent& e : events) {
-    if (e.kind != RawEvent::Kind::Motion) out.push_back(e.text());
-  }
-  return out;
-}
-
-// Writes a game whose phrases are bound to `entries` (phrase, action) into
-// the program folder, as the window would.
-void write_game(const QString& folder, const std::string& game,
-                const std::vector<std::pair<std::string, std::string>>& entries) {
-  FolderStore store(folder.toStdString());
-  ASSERT_NE(store.create_game(game).outcome, GameCreation::Refused);
-  VocabularyRead read = store.read(game);
-  ASSERT_TRUE(read.ok) << read.error;
-  std::string text = read.text;
-  for (const auto& [phrase, action] : entries) text = insert_entry(text, phrase, action);
-  ASSERT_TRUE(store.write(game, text).ok);
 }
 
 TEST(QuillonEndToEnd, PhrasesOnStandardInputBecomeKeysAndClicks) {
