@@ -4,15 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "speech/pinyin_readings.h"
+#include "support/readings.h"
 
 namespace quillon {
 namespace {
 
-std::string join(const std::vector<std::string>& tokens) {
-  std::string s;
-  for (const auto& t : tokens) s += (s.empty() ? "" : " ") + t;
-  return s;
-}
+using testing::join;
 
 TEST(PinyinReadings, DigitsAreSpokenAsChinese) {
   const struct {

@@ -14,11 +14,7 @@
 namespace quillon {
 namespace {
 
-std::string join(const std::vector<std::string>& tokens) {
-  std::string s;
-  for (const auto& t : tokens) s += (s.empty() ? "" : " ") + t;
-  return s;
-}
+using testing::join;
 
 const TokenSet& model_tokens() {
   static const TokenSet tokens = [] {

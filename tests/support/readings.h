@@ -4,6 +4,8 @@
 // engine test would otherwise read them again.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "speech/pinyin_readings.h"
 
@@ -12,6 +14,13 @@ namespace quillon::testing {
 inline std::shared_ptr<const SharedReadings> system_readings() {
   static const auto readings = std::make_shared<const SharedReadings>();
   return readings;
+}
+
+// Tokens or syllables as one text, a space between each.
+inline std::string join(const std::vector<std::string>& tokens) {
+  std::string s;
+  for (const auto& t : tokens) s += (s.empty() ? "" : " ") + t;
+  return s;
 }
 
 }  // namespace quillon::testing
