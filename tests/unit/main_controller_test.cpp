@@ -223,10 +223,9 @@ TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
   EXPECT_TRUE(w.controller.state().rule_active);
   EXPECT_TRUE(w.recognizer.active);
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionRunning);
-  for (Control c : {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
-                    Control::TestButton, Control::GameList, Control::RecognizerBox}) {
-    EXPECT_FALSE(w.view.is_enabled(c));
-  }
+  const Control locked[] = {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
+                            Control::TestButton,      Control::GameList,         Control::RecognizerBox};
+  for (Control c : locked) EXPECT_FALSE(w.view.is_enabled(c));
   EXPECT_TRUE(w.view.is_enabled(Control::AddGameButton));
 
   w.controller.on_recognition("城堡");
@@ -237,10 +236,7 @@ TEST(VoiceCommands, StartAndStopSwitchControlsCaptionAndRules) {
   w.controller.toggle_voice_commands();
   EXPECT_FALSE(w.controller.state().rule_active);
   EXPECT_EQ(w.view.start_caption, text::kStartCaptionIdle);
-  for (Control c : {Control::AddPhraseButton, Control::DeleteGameButton, Control::DeletePhraseButton,
-                    Control::TestButton, Control::GameList, Control::RecognizerBox}) {
-    EXPECT_TRUE(w.view.is_enabled(c));
-  }
+  for (Control c : locked) EXPECT_TRUE(w.view.is_enabled(c));
 }
 
 TEST(VoiceCommands, WithoutALoadedGrammarOnlyTheControlsSwitch) {
