@@ -172,18 +172,14 @@ QAction* action_named(QMenu& menu, const QString& caption) {
   return nullptr;
 }
 
-TEST(TrayIcon, ItsMenuStartsStopsChoosesAGameShowsTheWindowAndQuitsWithOrWithoutATray) {
+// What each item asks for is checked through the hands-free parts in
+// hands_free_test.cpp; here, what the menu shows in each state.
+TEST(TrayIcon, ItsMenuShowsTheStateAndTheChosenGameWithOrWithoutATray) {
   TrayIcon tray;
   EXPECT_EQ(tray.shown(), QSystemTrayIcon::isSystemTrayAvailable()) << "no tray offscreen, and nothing breaks";
-  std::vector<std::string> log;
-  QObject::connect(&tray, &TrayIcon::start_stop_requested, [&] { log.push_back("start/stop"); });
-  QObject::connect(&tray, &TrayIcon::game_chosen, [&](const QString& game) { log.push_back(game.toStdString()); });
-  QObject::connect(&tray, &TrayIcon::show_window_requested, [&] { log.push_back("show"); });
-  QObject::connect(&tray, &TrayIcon::quit_requested, [&] { log.push_back("quit"); });
-
-  action_named(tray.menu(), text::kTrayStart)->trigger();
+  action_named(tray.menu(), text::kTrayStart);
   tray.set_state(TrayState::voice_commands);
-  action_named(tray.menu(), text::kTrayStop)->trigger();
+  action_named(tray.menu(), text::kTrayStop);
   tray.set_state(TrayState::test_mode);
   action_named(tray.menu(), text::kTrayStart);
 
@@ -193,14 +189,9 @@ TEST(TrayIcon, ItsMenuStartsStopsChoosesAGameShowsTheWindowAndQuitsWithOrWithout
   ASSERT_EQ(games->actions().size(), 2);
   EXPECT_FALSE(games->actions()[0]->isChecked());
   EXPECT_TRUE(games->actions()[1]->isChecked());
-  games->actions()[0]->trigger();
   tray.set_games({"帝国时代"}, "");
   ASSERT_EQ(games->actions().size(), 1);
   EXPECT_FALSE(games->actions()[0]->isChecked());
-
-  action_named(tray.menu(), text::kTrayShowWindow)->trigger();
-  action_named(tray.menu(), text::kTrayQuit)->trigger();
-  EXPECT_EQ(log, (std::vector<std::string>{"start/stop", "start/stop", "帝国时代", "show", "quit"}));
 }
 
 }  // namespace

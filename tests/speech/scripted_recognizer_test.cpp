@@ -4,72 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <chrono>
 #include <condition_variable>
-#include <deque>
-#include <fstream>
 #include <future>
 #include <mutex>
 #include <sstream>
 #include <streambuf>
 
 #include "speech/scripted/scripted_recognizer.h"
+#include "support/engine_harness.h"
 
 namespace quillon {
 namespace {
 
-struct Recorder : RecognitionListener {
-  std::vector<std::string> events;
-  void on_recognition(const std::string& text) override { events.push_back("recognition " + text); }
-  void on_false_recognition() override { events.push_back("false"); }
-  void on_audio_finished() override { events.push_back("finished"); }
-};
-
-// Stands in for the GUI thread's event queue: the test runs what was posted.
-struct GuiQueue {
-  std::mutex mutex;
-  std::condition_variable posted;
-  std::deque<std::function<void()>> work;
-
-  PostToGui poster() {
-    return [this](std::function<void()> f) {
-      std::lock_guard<std::mutex> lock(mutex);
-      work.push_back(std::move(f));
-      posted.notify_all();
-    };
-  }
-  // Waits until `count` pieces of work are queued (or two seconds pass).
-  bool wait_for(std::size_t count) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return posted.wait_for(lock, std::chrono::seconds(2), [&] { return work.size() >= count; });
-  }
-  void run_all() {
-    std::deque<std::function<void()>> now;
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      now.swap(work);
-    }
-    for (auto& f : now) f();
-  }
-  std::size_t size() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return work.size();
-  }
-};
-
-std::string write_grammar(const QTemporaryDir& dir, const std::string& name, const std::string& body) {
-  const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
-  std::ofstream(path, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<GRAMMAR LANGID=\"804\">\r\n"
-                                        << "<RULE NAME=\"Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L>\r\n"
-                                        << body << "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
-  return path;
-}
+using Heard = std::vector<std::string>;
 
 class ScriptedTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    vocabulary = write_grammar(dir, "game.xml", "<P VALSTR=\"A\">+城堡</P>\r\n<P VALSTR=\"B\">+Go</P>\r\n");
+    vocabulary = grammar("game.xml", {"城堡", "Go"});
   }
   std::unique_ptr<ScriptedRecognizer> engine(const std::string& input = "", std::function<bool()> decoding = {}) {
     EngineOptions options;
@@ -80,48 +33,39 @@ class ScriptedTest : public ::testing::Test {
     return r;
   }
   // Context, grammar and both interests, as the window sets them up.
-  void start(Recognizer& r, bool recognition = true, bool false_recognition = true) {
+  void start(Recognizer& r) {
     ASSERT_TRUE(r.create_context().ok);
     ASSERT_TRUE(r.init_grammar().ok);
-    if (recognition) {
-      ASSERT_TRUE(r.add_event_interest(SpeechEvent::Recognition).ok);
-    }
-    if (false_recognition) {
-      ASSERT_TRUE(r.add_event_interest(SpeechEvent::FalseRecognition).ok);
-    }
+    ASSERT_TRUE(r.add_event_interest(SpeechEvent::Recognition).ok);
+    ASSERT_TRUE(r.add_event_interest(SpeechEvent::FalseRecognition).ok);
+  }
+  std::string grammar(const char* name, const std::vector<std::string>& phrases) {
+    return testing::write_vocabulary(dir.filePath(name).toStdString(), phrases);
   }
 
   QTemporaryDir dir;
   std::string vocabulary;
-  GuiQueue queue;
-  Recorder recorder;
+  testing::GuiQueue queue;
+  testing::Events recorder;
 };
 
 TEST_F(ScriptedTest, UtterancesWhileActiveMatchPhrasesExactly) {
   struct Row {
     const char* utterance;
-    std::vector<std::string> events;
+    Heard heard;
   };
   const Row rows[] = {
-      {"城堡", {"recognition 城堡"}},
-      {"Go", {"recognition Go"}},
-      {"go", {"false"}},
-      {"GO", {"false"}},
-      {" 城堡", {"false"}},
-      {"城堡 ", {"false"}},
-      {"+城堡", {"false"}},
-      {"城", {"false"}},
-      {"城堡城堡", {"false"}},
-      {"", {"false"}},
+      {"城堡", {"城堡"}}, {"Go", {"Go"}},   {"go", {"?"}}, {"GO", {"?"}},       {" 城堡", {"?"}},
+      {"城堡 ", {"?"}},   {"+城堡", {"?"}}, {"城", {"?"}}, {"城堡城堡", {"?"}}, {"", {"?"}},
   };
   auto r = engine();
   start(*r);
   ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
   ASSERT_TRUE(r->set_rules_active(true).ok);
   for (const Row& row : rows) {
-    recorder.events.clear();
+    recorder.heard.clear();
     r->hear(row.utterance);
-    EXPECT_EQ(recorder.events, row.events) << "\"" << row.utterance << "\"";
+    EXPECT_EQ(recorder.heard, row.heard) << "\"" << row.utterance << "\"";
   }
 }
 
@@ -137,7 +81,7 @@ TEST_F(ScriptedTest, NothingIsHeardWhileThePushToTalkGateIsClosed) {
     r->hear("城堡");
     r->hear("没有");
   }
-  EXPECT_EQ(recorder.events, (std::vector<std::string>{"recognition 城堡", "false"}));
+  EXPECT_EQ(recorder.heard, (Heard{"城堡", "?"}));
 }
 
 TEST_F(ScriptedTest, GrammarAndRuleStateFollowThePlatformsOrder) {
@@ -153,24 +97,24 @@ TEST_F(ScriptedTest, GrammarAndRuleStateFollowThePlatformsOrder) {
   ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
   ASSERT_TRUE(r->set_rules_active(true).ok);
   ASSERT_TRUE(r->set_rules_active(true).ok);
-  const GrammarLoad other = r->load_grammar(write_grammar(dir, "other.xml", "<P VALSTR=\"M\">+马厩</P>\r\n"));
+  const GrammarLoad other = r->load_grammar(grammar("other.xml", {"马厩"}));
   ASSERT_TRUE(other.status.ok);
   EXPECT_TRUE(other.unsupported_phrases.empty());
   r->hear("马厩");
   r->hear("城堡");
 
   // A refused file leaves no phrase behind.
-  const GrammarLoad refused = r->load_grammar(write_grammar(dir, "bad.xml", "<P VALSTR=\"M\">+猫&狗</P>\r\n"));
+  const GrammarLoad refused = r->load_grammar(grammar("bad.xml", {"猫&狗"}));
   EXPECT_FALSE(refused.status.ok);
   EXPECT_NE(refused.status.error.find("bad.xml"), std::string::npos) << refused.status.error;
   r->hear("马厩");
 
   // An empty grammar loads; every utterance is then a false recognition.
-  ASSERT_TRUE(r->load_grammar(write_grammar(dir, "new.xml", "")).status.ok);
+  ASSERT_TRUE(r->load_grammar(grammar("new.xml", {})).status.ok);
   r->hear("马厩");
   ASSERT_TRUE(r->set_rules_active(false).ok);
   r->hear("马厩");
-  EXPECT_EQ(recorder.events, (std::vector<std::string>{"recognition 马厩", "false", "false", "false"}));
+  EXPECT_EQ(recorder.heard, (Heard{"马厩", "?", "?", "?"}));
 }
 
 TEST_F(ScriptedTest, ReadsLinesOnItsThreadAndDeliversThemThroughTheGuiQueue) {
@@ -178,20 +122,20 @@ TEST_F(ScriptedTest, ReadsLinesOnItsThreadAndDeliversThemThroughTheGuiQueue) {
   start(*r);
   ASSERT_TRUE(r->load_grammar(vocabulary).status.ok);
   ASSERT_TRUE(r->set_rules_active(true).ok);
-  ASSERT_TRUE(queue.wait_for(5));
-  EXPECT_TRUE(recorder.events.empty()) << "nothing reaches the listener outside the GUI queue";
-  queue.run_all();
-  EXPECT_EQ(recorder.events,
-            (std::vector<std::string>{"recognition 城堡", "false", "false", "recognition Go", "finished"}));
+  ASSERT_TRUE(queue.wait_for_posted(5));
+  EXPECT_TRUE(recorder.heard.empty() && !recorder.finished) << "nothing reaches the listener outside the GUI queue";
+  queue.run_posted();
+  EXPECT_EQ(recorder.heard, (Heard{"城堡", "?", "?", "Go"}));
+  EXPECT_TRUE(recorder.finished);
 }
 
 TEST_F(ScriptedTest, WorkPostedBeforeDestructionIsHarmless) {
   auto r = engine("城堡\n");
   start(*r);
-  ASSERT_TRUE(queue.wait_for(2));
+  ASSERT_TRUE(queue.wait_for_posted(2));
   r.reset();
-  queue.run_all();
-  EXPECT_TRUE(recorder.events.empty());
+  queue.run_posted();
+  EXPECT_TRUE(recorder.heard.empty() && !recorder.finished);
 }
 
 // A stream whose reads block until the test feeds it, like a terminal.
@@ -241,13 +185,13 @@ TEST_F(ScriptedTest, DestructionDoesNotWaitForABlockedReaderNorHearFromItAgain) 
   auto r = std::make_unique<ScriptedRecognizer>(std::move(stream), options);
   ASSERT_TRUE(r->create_context().ok);
   buffer->feed("城堡\n");
-  ASSERT_TRUE(queue.wait_for(1));
+  ASSERT_TRUE(queue.wait_for_posted(1));
   r.reset();  // the reader is blocked waiting for more input
   buffer->feed("马厩\n");
   buffer->close();
   ASSERT_EQ(reader_ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  EXPECT_EQ(queue.size(), 1u) << "nothing is posted after destruction";
-  queue.run_all();
+  EXPECT_EQ(queue.queued(), 1u) << "nothing is posted after destruction";
+  queue.run_posted();
 }
 
 }  // namespace

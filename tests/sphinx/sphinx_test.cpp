@@ -21,6 +21,7 @@
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 #include "support/readings.h"
+#include "support/shipped_vocabularies.h"
 
 namespace quillon {
 namespace {
@@ -268,6 +269,26 @@ TEST_F(SynthesisedSpeech, GrammarSwapsKeepOneDecoderWorking) {
   for (const auto& heard : hear(*c, say("城堡"))) EXPECT_EQ(heard, "?");
 }
 
+// Latin letters said the way Mandarin speakers name them.
+TEST_F(SynthesisedSpeech, PhrasesWithLettersAreHeard) {
+  auto c = core();
+  ASSERT_NE(c, nullptr);
+  Phrases unsupported;
+  ASSERT_TRUE(
+      c->set_phrases({"切换PK阵营", "切换阵营", "一键AOE", "一键攻击", "QQ", "城堡", "打开系统"}, unsupported).ok);
+  EXPECT_TRUE(unsupported.empty());
+  hear(*c, say("jin1tian1 tian1qi4 hen3hao3"));  // the decoder adapts to the voice first
+  const struct {
+    const char* said;
+    const char* phrase;
+  } rows[] = {
+      {"qie1huan4 pi1 kei1 zhen4ying2", "切换PK阵营"},
+      {"yi1jian4 ei1 ou1 yi1", "一键AOE"},
+      {"kiu1 kiu1", "QQ"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(hear(*c, say(row.said)), Phrases{row.phrase}) << row.said;
+}
+
 using testing::Events;
 using testing::GuiQueue;
 using testing::write_vocabulary;
@@ -306,6 +327,17 @@ TEST_F(SynthesisedSpeech, TheEngineHearsAWavFileThroughTheInterface) {
   EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(20)));
   EXPECT_EQ(events.heard, (Phrases{"?", "兵营", "地图右移"}));
   EXPECT_TRUE(engine->set_rules_active(false).ok);
+}
+
+TEST(PocketSphinxEngine, ListensForEveryShippedPhrase) {
+  EngineOptions options;
+  options.post_to_gui = [](std::function<void()>) {};
+  if (!pocketsphinx_available(options)) GTEST_SKIP() << "no PocketSphinx model (package pocketsphinx-en-us)";
+  std::string log;
+  auto engine = make_recognizer(kPocketSphinxEngine, options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  testing::expect_every_shipped_phrase_heard(*engine);
+  EXPECT_EQ(engine->phrases_alike("三号部队", {"二号部队", "船坞"}), std::vector<std::string>{"二号部队"});
 }
 
 TEST(PocketSphinxEngine, AMissingModelLeavesItUnavailable) {

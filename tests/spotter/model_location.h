@@ -13,30 +13,25 @@ namespace quillon::testing {
 
 inline std::string models_folder() { return QUILLON_SOURCE_DIR "/models"; }
 
-// Empty when the recordings are not there.
-inline std::string recordings_folder() {
+// `folder` in the nearest directory up from the source tree that has it;
+// empty when none has.
+inline std::string beside_checkout(const std::filesystem::path& folder) {
   namespace fs = std::filesystem;
   for (fs::path dir = QUILLON_SOURCE_DIR; !dir.empty(); dir = dir.parent_path()) {
-    const fs::path wavs = dir / "shared" / "models" / kKwsModelName / "test_wavs";
-    if (fs::is_directory(wavs)) return wavs.string();
+    if (fs::is_directory(dir / folder)) return (dir / folder).string();
     if (dir == dir.root_path()) break;
   }
   return {};
+}
+
+inline std::string recordings_folder() {
+  return beside_checkout(std::filesystem::path("shared") / "models" / kKwsModelName / "test_wavs");
 }
 
 inline std::string test_wav(int n) { return recordings_folder() + "/" + std::to_string(n) + ".wav"; }
 
-// Short words said on their own by several speakers (shared/speech/dev-commands
-// beside the checkout); empty when not there.
-inline std::string command_recordings_folder() {
-  namespace fs = std::filesystem;
-  for (fs::path dir = QUILLON_SOURCE_DIR; !dir.empty(); dir = dir.parent_path()) {
-    const fs::path wavs = dir / "shared" / "speech" / "dev-commands";
-    if (fs::is_directory(wavs)) return wavs.string();
-    if (dir == dir.root_path()) break;
-  }
-  return {};
-}
+// Short words said on their own by several speakers.
+inline std::string command_recordings_folder() { return beside_checkout("shared/speech/dev-commands"); }
 
 }  // namespace quillon::testing
 

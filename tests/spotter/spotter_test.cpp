@@ -20,6 +20,7 @@
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 #include "support/readings.h"
+#include "support/shipped_vocabularies.h"
 
 namespace quillon {
 namespace {
@@ -304,6 +305,17 @@ TEST(KeywordSpotterEngine, InactiveRulesHearNothingAndPlaybackResumes) {
   EXPECT_TRUE(gui.run_until([&] { return events.finished; }, std::chrono::seconds(10)));
   EXPECT_EQ(events.heard, (Phrases{"朱丽楠", "见面会"}));
   fs::remove_all(dir);
+}
+
+TEST(KeywordSpotterEngine, ListensForEveryShippedPhraseAndNamesThoseThatSoundAlike) {
+  EngineOptions options;
+  options.model_dir = testing::models_folder();
+  options.post_to_gui = [](std::function<void()>) {};
+  std::string log;
+  auto engine = make_keyword_spotter(options, log);
+  ASSERT_NE(engine, nullptr) << log;
+  testing::expect_every_shipped_phrase_heard(*engine);
+  EXPECT_EQ(engine->phrases_alike("背景", {"城堡", "北京", "背景"}), std::vector<std::string>{"北京"});
 }
 
 TEST(KeywordSpotterEngine, ActivationFailsWhenTheCaptureDeviceCannotBeOpened) {

@@ -26,7 +26,7 @@ class GuiQueue {
         std::lock_guard lock(mutex_);
         queue_.push_back(std::move(f));
       }
-      wake_.notify_one();
+      wake_.notify_all();
     };
   }
   // Runs posted work until `done` holds; false when `timeout` passed first.
@@ -41,6 +41,15 @@ class GuiQueue {
       f();
     }
     return true;
+  }
+  // Waits until `count` pieces of work are queued; false after two seconds.
+  bool wait_for_posted(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    return wake_.wait_for(lock, std::chrono::seconds(2), [&] { return queue_.size() >= count; });
+  }
+  std::size_t queued() {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
   }
   // Runs the work posted so far, and nothing posted later; never waits.
   void run_posted() {

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "commands/action.h"
+#include "support/vocab_samples.h"
 #include "vocabulary/builtin_vocab.h"
 #include "vocabulary/gbk.h"
 #include "vocabulary/vocab_file.h"
@@ -20,37 +21,18 @@ namespace quillon {
 namespace {
 
 const std::string kHome = "file:///opt/quillon/quillon.htm";
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
-    "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
-    "<RULE NAME=\"Game1\" ID=\"RID_Game1\" TOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n";
-const std::string kBrokenRuleHead =
-    "<?xml version=\"1.0\" encoding=\"gb2312\" ?> \r\n<GRAMMAR LANGID=\"804\">\r\n<DEFINE>\r\n"
-    "<ID NAME=\"RID_Game1\" VAL=\"1001\"/>\r\n</DEFINE>\r\n"
-    "<RULE NAME=\"Game1\" ID=\"RID_Game1\" \r\nTOPLEVEL=\"ACTIVE\">\r\n<L PROPNAME=\"Game1\" PROPID=\"RID_Game1\">\r\n";
-const std::string kTail = "</L>\r\n</RULE>\r\n</GRAMMAR>\r\n";
+// One shipped file has its rule tag broken over two lines.
+const std::string kBrokenRuleHead = std::string(testing::kHead).insert(testing::kHead.find("TOPLEVEL"), "\r\n");
 
-struct Expected {
-  const char* file_name;
-  std::size_t count;
-  VocabEntry first;
-  VocabEntry last;
+const std::pair<const char*, std::size_t> kShipped[] = {
+    {"Windows.xml", 25},
+    {"帝国时代2.xml", 31},
+    {"封神榜.xml", 17},
+    {"PowerPoint幻灯片播放.xml", 13},
+    {"输入常用词汇和语句.xml", 14},
+    {"点歌台.xml", 4},
+    {"IE浏览器.xml", 27},
 };
-
-const Expected kShipped[] = {
-    {"Windows.xml", 25, {"关闭程序", "Alt+F4"}, {"资源管理器", "openProgram[C:\\WINDOWS\\explorer.exe]"}},
-    {"帝国时代2.xml", 31, {"城镇中心", "H"}, {"一号部队过来", "1*MRBC"}},
-    {"封神榜.xml", 17, {"帮助", "F1"}, {"查看掉落物品", "Alt"}},
-    {"PowerPoint幻灯片播放.xml", 13, {"下一张", "N"}, {"鼠标大步右移", "MRIGHTBM"}},
-    {"输入常用词汇和语句.xml", 14, {"网址", "Write[" + kHome + "]"}, {"邮箱", "Write[xiaoming@example.com]"}},
-    {"点歌台.xml",
-     4,
-     {"甜蜜蜜", "OpenFile[f:\\music\\甜蜜蜜.mp3]"},
-     {"在那桃花盛开的地方", "OpenFile[f:\\music\\在那桃花盛开的地方.mp3]"}},
-    {"IE浏览器.xml", 27, {"保存", "Alt+F*A*Enter"}, {"免费邮箱", "OpenIE[http://mail.163.com/]"}},
-};
-
-std::string entry_line(const VocabEntry& e) { return "<P VALSTR=\"" + e.action + "\">+" + e.phrase + "</P>\r\n"; }
 
 bool names_something(const ActionPlan& plan) {
   if (const auto* command = std::get_if<CommandPlan>(&plan)) return command->bracket_text.has_value();
@@ -68,21 +50,16 @@ TEST(BuiltinVocabularies, ListExactlyTheirEntriesBetweenTheShippedHeaderAndClosi
   const std::vector<BuiltinVocabulary> shipped = builtin_vocabularies(kHome);
   ASSERT_EQ(shipped.size(), std::size(kShipped));
   for (std::size_t i = 0; i < shipped.size(); ++i) {
-    const Expected& want = kShipped[i];
     const BuiltinVocabulary& got = shipped[i];
-    SCOPED_TRACE(want.file_name);
-    EXPECT_EQ(got.file_name, want.file_name);
+    SCOPED_TRACE(got.file_name);
+    EXPECT_EQ(got.file_name, kShipped[i].first);
     const std::vector<VocabEntry> entries = list_entries(got.text);
-    ASSERT_EQ(entries.size(), want.count);
-    EXPECT_EQ(entries.front().phrase, want.first.phrase);
-    EXPECT_EQ(entries.front().action, want.first.action);
-    EXPECT_EQ(entries.back().phrase, want.last.phrase);
-    EXPECT_EQ(entries.back().action, want.last.action);
+    ASSERT_EQ(entries.size(), kShipped[i].second);
 
     // Rebuilding the text from the listed entries proves nothing else stands between them.
-    std::string rebuilt = i == 3 ? kBrokenRuleHead : kHead;
-    for (const VocabEntry& e : entries) rebuilt += entry_line(e);
-    EXPECT_EQ(got.text, rebuilt + kTail);
+    std::string rebuilt = i == 3 ? kBrokenRuleHead : testing::kHead;
+    for (const VocabEntry& e : entries) rebuilt += testing::entry(e.action, e.phrase);
+    EXPECT_EQ(got.text, rebuilt + testing::kTail);
 
     std::vector<std::string> phrases;
     for (const VocabEntry& e : entries) {
@@ -117,7 +94,7 @@ TEST(BuiltinVocabularies, RuleTagOverTwoLinesEditsLikeTheOthers) {
   const std::string added = insert_entry(text, "开始放映", "F5");
   EXPECT_EQ(list_entries(added).size(), 14u);
   EXPECT_EQ(list_entries(added).back().phrase, "开始放映");
-  EXPECT_TRUE(added.ends_with("<P VALSTR=\"F5\">+开始放映</P>\r\n" + kTail));
+  EXPECT_TRUE(added.ends_with("<P VALSTR=\"F5\">+开始放映</P>\r\n" + testing::kTail));
   const std::string removed = remove_entry(added, "下一张");
   EXPECT_EQ(list_entries(removed).front().phrase, "上一张");
   EXPECT_TRUE(removed.starts_with(kBrokenRuleHead + "<P VALSTR=\"P\">+上一张</P>\r\n"));

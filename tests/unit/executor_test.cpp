@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MLEFTM+MRIGHTM+MUPM+MDOWNM", {"move -10 0", "move 10 0", "move 0 -10", "move 0 10"}},
         Case{"MLeftBM+MRightBM", {"move -100 0", "move 100 0"}}, Case{"Page Up", {"down PageUp", "up PageUp"}},
         Case{"Print Screen", {"down PrintScreen", "up PrintScreen"}}, Case{"F 1", {"down F1", "up F1"}},
-        Case{"F13+F01+Foo", {}}, Case{"", {}}, Case{"   ", {}}, Case{"Up!abc", {"down Up", "wait 0", "up Up"}},
+        Case{"F13+F01+Foo+MMBC", {}}, Case{"", {}}, Case{"   ", {}}, Case{"Up!abc", {"down Up", "wait 0", "up Up"}},
         Case{"Up!-5", {"down Up", "wait -0.005", "up Up"}}, Case{"Up!1e3ms", {"down Up", "wait 1", "up Up"}},
         Case{"Up!2!3", {"down Up", "wait 0.002", "up Up"}},
         Case{"Add+Sub+Mul+Div",

@@ -83,11 +83,6 @@ TEST(RemoveEntry, CutsTheLineAndTheLineEndBeforeIt) {
   EXPECT_EQ(remove_entry("a\r\n<P VALSTR=\"A\">+x</P>", "x"), "a");
 }
 
-TEST(InsertThenRemove, RestoresTheText) {
-  const std::string text = kHead + entry("A", "一") + kTail;
-  EXPECT_EQ(remove_entry(insert_entry(text, "新", "Ctrl+C"), "新"), text);
-}
-
 TEST(ListItem, RoundTripsUpToTheFirstParenthesis) {
   EXPECT_EQ(list_item({"关闭程序", "Alt+F4"}), "关闭程序(Alt+F4)");
   struct Row {

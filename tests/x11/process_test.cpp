@@ -12,6 +12,7 @@
 
 #include "support/raw_recorder.h"
 #include "support/x_probe.h"
+#include "x11/quillon_process.h"
 #include "x11/x11_environment.h"
 
 namespace quillon::testing {
@@ -19,13 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
-
-QString program_from_environment(const char* variable, const char* fallback) {
-  const char* path = std::getenv(variable);
-  return QString::fromLocal8Bit(path ? path : fallback);
-}
-
-QString quillon_binary() { return program_from_environment("QUILLON_BINARY", QUILLON_DEFAULT_BINARY); }
 
 // Reads lines from `process` until one starts with `prefix`; returns its rest.
 std::string read_line_starting(QProcess& process, const std::string& prefix, int timeout_ms) {
@@ -42,21 +36,18 @@ std::string read_line_starting(QProcess& process, const std::string& prefix, int
 }
 
 TEST(QuillonProcessTest, WritePastesChineseTextIntoAnotherProgram) {
-  const QString quillon = quillon_binary();
-  const QString target_path = program_from_environment("QUILLON_PASTE_TARGET", QUILLON_DEFAULT_PASTE_TARGET);
-  ASSERT_FALSE(quillon.isEmpty());
-  ASSERT_FALSE(target_path.isEmpty());
+  const char* target_path = std::getenv("QUILLON_PASTE_TARGET");
 
   // The line edit fills the screen; the pointer over it keeps the focus there.
   XProbe probe(test_display());
   probe.put_pointer(512, 384);
   QProcess target;
-  target.start(target_path, {});
+  target.start(QString::fromLocal8Bit(target_path ? target_path : QUILLON_DEFAULT_PASTE_TARGET), {});
   ASSERT_TRUE(target.waitForStarted(5000));
   ASSERT_EQ(read_line_starting(target, "ready", 10000), "");
 
   QProcess run;
-  run.start(quillon, {"--do", "Write[你好，世界]"});
+  run.start(quillon_binary(), {"--do", "Write[你好，世界]"});
   ASSERT_TRUE(run.waitForFinished(10000));
   EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
@@ -69,12 +60,10 @@ TEST(QuillonProcessTest, WritePastesChineseTextIntoAnotherProgram) {
 // With nobody to read the clipboard, the process gives up after 2 s, still
 // successfully: the text stays on offer only while the process lives.
 TEST(QuillonProcessTest, WriteWithoutAReaderEndsAfterTwoSeconds) {
-  const QString quillon = quillon_binary();
-  ASSERT_FALSE(quillon.isEmpty());
   QElapsedTimer timer;
   timer.start();
   QProcess run;
-  run.start(quillon, {"--do", "Write[x]"});
+  run.start(quillon_binary(), {"--do", "Write[x]"});
   ASSERT_TRUE(run.waitForFinished(10000));
   EXPECT_GE(timer.elapsed(), 2000);
   EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
@@ -90,8 +79,6 @@ struct QuitRow {
 // SIGTERM during a hold ends the wait at once; every key the run pressed still
 // goes up, and the process is gone promptly.
 TEST(QuillonProcessTest, QuittingDuringAHoldReleasesEveryKey) {
-  const QString quillon = quillon_binary();
-  ASSERT_FALSE(quillon.isEmpty());
   const QuitRow rows[] = {
       {"Up!5000", 1, {"down Up", "up Up"}},
       {"Ctrl+Alt!5000+Up", 4, {"down Control_L", "down Alt_L", "down Up", "up Control_L", "up Alt_L", "up Up"}},
@@ -102,7 +89,7 @@ TEST(QuillonProcessTest, QuittingDuringAHoldReleasesEveryKey) {
     RawEventRecorder recorder(test_display());
     ASSERT_TRUE(recorder.ok());
     QProcess run;
-    run.start(quillon, {"--do", row.action});
+    run.start(quillon_binary(), {"--do", row.action});
     ASSERT_TRUE(run.waitForStarted(5000));
     // Its keys are down: it is in the hold, or about to wait in it.
     ASSERT_EQ(recorder.wait_for(row.events_before_quit, 10s).size(), row.events_before_quit) << row.action;
