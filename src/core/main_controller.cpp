@@ -122,6 +122,12 @@ void MainController::show_entries() {
 }
 
 void MainController::choose_game(const std::string& game) {
+  // The list is locked while voice commands run; a game chosen from outside
+  // the window (the tray) then takes over at once.
+  if (state_.rule_active && !state_.test_mode) {
+    if (!use_game(game)) platform_.messages.inform(text::kAppTitle, text::kLoadFailed);
+    return;
+  }
   const std::optional<int> row = game_row(game);
   if (!row || !view_.is_enabled(Control::GameList)) return;
   view_.select_game_row(*row);

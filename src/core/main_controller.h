@@ -38,7 +38,8 @@ class MainController : public RecognitionListener {
   bool open_game_at_start(const std::string& game, bool listen);
   // The controls' events, by what the user did.
   void choose_game(int row);
-  // As a click on the game named `game`; nothing when there is none.
+  // As a click on the game named `game`; nothing when there is none. While
+  // voice commands run, its vocabulary is used at once (see use_game).
   void choose_game(const std::string& game);
   // Switches to `game`'s vocabulary while voice commands run, keeping them
   // running, with no message box; false (the vocabulary in use unchanged)

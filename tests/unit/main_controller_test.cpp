@@ -656,6 +656,32 @@ TEST(UseGame, SwitchesTheRunningVocabularyQuietlyAndKeepsListening) {
   EXPECT_TRUE(w.controller.use_game("Windows"));  // the game in use already
 }
 
+// From the tray: a click's choice while idle, an at-once switch while voice
+// commands run (the list is locked then), nothing during the test.
+TEST(ChooseGameByName, FollowsWhatTheWindowIsDoing) {
+  Window idle;
+  idle.controller.start_up(false);
+  idle.controller.choose_game("Windows");
+  EXPECT_EQ(idle.view.game_row, 0);
+  EXPECT_EQ(idle.controller.state().current_game, "Windows");
+
+  Window running;
+  running.open("帝国时代2");
+  running.controller.toggle_voice_commands();
+  running.controller.choose_game("Windows");
+  EXPECT_EQ(running.controller.state().current_game, "Windows");
+  EXPECT_TRUE(running.recognizer.active);
+  running.store.broken_reads = {"帝国时代2"};
+  running.controller.choose_game("帝国时代2");
+  EXPECT_EQ(running.desktop.log.back(), app_message(text::kLoadFailed));
+
+  Window testing;
+  testing.open("帝国时代2");
+  testing.controller.toggle_test_mode();
+  testing.controller.choose_game("Windows");
+  EXPECT_EQ(testing.controller.state().current_game, "帝国时代2");
+}
+
 TEST(UseGame, WhatCannotBeUsedLeavesTheVocabularyInUse) {
   const struct {
     const char* why;
