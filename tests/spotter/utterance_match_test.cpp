@@ -29,6 +29,8 @@ class UtteranceMatch : public ::testing::Test {
         {"一号部队过来", {tokens("y ī h ào b ù d uì g uò l ái")}},
         {"除", {tokens("ch ú")}},
         {"地图", {tokens("d ì t ú"), tokens("d e t ú")}},
+        {"商行", {tokens("sh āng x íng"), tokens("sh āng h áng")}},
+        {"上海", {tokens("sh àng h ǎi")}},
     });
   }
 
@@ -78,8 +80,12 @@ TEST_F(UtteranceMatch, CloseSoundingPhrasesGoToTheNearestReading) {
       {"b ěi j īng", {"北京", "背景"}, "北京"},
       {"b èi j ǐng", {"北京", "背景"}, "背景"},
       {"b èi j īng", {"北京", "背景"}, "北京"},  // tones as near to both: the first spotted
-      // Without the spotter, a reading that fits both equally is a guess.
+      // Without the spotter, a reading that fits both equally is a guess,
+      // unless the tones, of any reading, tell them apart.
       {"b ei j ing", {}, ""},
+      {"b ěi j īng", {}, "北京"},
+      {"sh āng h uáng", {}, "商行"},
+      {"sh àng h uǎi", {}, "上海"},
   };
   for (const auto& row : rows) EXPECT_EQ(match(row.heard, row.spotted), row.expected) << row.heard;
 }

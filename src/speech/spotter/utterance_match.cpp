@@ -102,6 +102,12 @@ std::size_t UtteranceMatcher::distance_to(const Tokens& heard, const std::vector
 }
 
 std::size_t UtteranceMatcher::toned_distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const {
+  if (sequence.size() == 1) {
+    std::size_t best = std::numeric_limits<std::size_t>::max();
+    for (const auto& reading : phrases_[sequence.front()].readings)
+      best = std::min(best, token_edit_distance(heard, reading));
+    return best;
+  }
   Tokens joined;
   for (const auto index : sequence) {
     const auto& reading = phrases_[index].readings.front();
@@ -110,23 +116,26 @@ std::size_t UtteranceMatcher::toned_distance_to(const Tokens& heard, const std::
   return token_edit_distance(heard, joined);
 }
 
-std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard) const {
+std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard, const Tokens& heard_toned) const {
   // Without the spotter's word, one sound in four may differ: a one-syllable
   // reading must be exact (one changed sound turns 除 into 不).
   const std::size_t allowed = heard.size() / 4;
-  std::size_t best = std::numeric_limits<std::size_t>::max(), second = best, best_index = 0;
+  // Nearest without tones, then with them, as for the spotter's words.
+  using Rank = std::pair<std::size_t, std::size_t>;
+  Rank best{SIZE_MAX, SIZE_MAX}, second = best;
+  std::size_t best_index = 0;
   for (std::size_t i = 0; i < phrases_.size(); ++i) {
-    const std::size_t d = distance_to(heard, {i});
-    if (d < best) {
+    const Rank rank{distance_to(heard, {i}), toned_distance_to(heard_toned, {i})};
+    if (rank < best) {
       second = best;
-      best = d;
+      best = rank;
       best_index = i;
-    } else if (d < second) {
-      second = d;
+    } else if (rank < second) {
+      second = rank;
     }
   }
   // Only a clear winner: two phrases equally near are a guess.
-  if (best > allowed || second == best) return {};
+  if (best.first > allowed || second == best) return {};
   return {best_index};
 }
 
@@ -170,7 +179,7 @@ std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens,
       chosen_rank = rank;
     }
   }
-  return chosen.empty() ? nearest_phrase(heard) : chosen;
+  return chosen.empty() ? nearest_phrase(heard, heard_toned) : chosen;
 }
 
 }  // namespace quillon

@@ -46,7 +46,7 @@ class UtteranceMatcher {
  private:
   std::size_t distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const;
   std::size_t toned_distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const;
-  std::vector<std::size_t> nearest_phrase(const Tokens& heard) const;
+  std::vector<std::size_t> nearest_phrase(const Tokens& heard, const Tokens& heard_toned) const;
 
   std::vector<MatchPhrase> phrases_;
   std::vector<std::vector<Tokens>> toneless_;  // per phrase, per reading
