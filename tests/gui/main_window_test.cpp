@@ -1,18 +1,18 @@
-// The main window's controls: where they lie and which are hidden, and the
-// widgets' wiring to the window logic.
+// The main window's controls: names, kinds, captions, places and visibility,
+// and the widgets' wiring to the window logic.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -26,37 +26,95 @@
 namespace quillon {
 namespace {
 
-// The form's own controls; Qt's inner widgets have other names.
-bool is_form_control(const QString& name) {
-  static const QRegularExpression form("^(Frame|Label|Text|Command|List|Image|File|WebBrowser)[0-9]+$|^SREngines$");
-  return form.match(name).hasMatch();
+struct ControlRow {
+  const char* name;
+  const char* kind;
+  const char* parent;
+  int left, top, width, height;
+  const char* caption;  // nullptr: not checked
+  bool visible;
+};
+
+const ControlRow kControls[] = {
+    {"Frame2", "QGroupBox", "addform", 120, 0, 3765, 4815, "", true},
+    {"Frame1", "QGroupBox", "addform", 3960, 0, 4335, 4815, "", true},
+    {"Label4", "QLabel", "Frame2", 120, 240, 1575, 375, "新的游戏名字：", true},
+    {"Text3", "QLineEdit", "Frame2", 120, 480, 3495, 375, "", true},
+    {"Command2", "QPushButton", "Frame2", 120, 840, 3495, 375, "添加", true},
+    {"SREngines", "QComboBox", "Frame2", 120, 1320, 3495, 300, "SREngines", true},
+    {"Label6", "QLabel", "Frame2", 120, 1800, 1935, 375, "游戏列表：", true},
+    {"List2", "QListWidget", "Frame2", 120, 2040, 3495, 1500, nullptr, true},
+    {"Command3", "QPushButton", "Frame2", 120, 3600, 3495, 375, "删除选中的游戏", true},
+    {"Label5", "QLabel", "Frame2", 120, 4080, 3495, 375, "", true},
+    {"Command5", "QPushButton", "Frame2", 120, 4320, 3495, 375, "打开这个游戏的语音命令开始玩游戏", true},
+    {"Command7", "QPushButton", "Frame1", 120, 120, 1095, 355, "软件帮助", true},
+    {"Image1", "quillon::PictureButton", "Frame1", 3120, 120, 1125, 690, nullptr, true},
+    {"Label3", "QLabel", "Frame1", 120, 600, 2535, 375, "已经添加的语音快捷键：", true},
+    {"List1", "QListWidget", "Frame1", 120, 840, 4095, 1500, nullptr, true},
+    {"Text4", "QLineEdit", "Frame1", 120, 2400, 2055, 375, "", false},
+    {"Command4", "QPushButton", "Frame1", 2160, 2400, 2055, 375, "删除选中的语音快捷键", true},
+    {"Label1", "QLabel", "Frame1", 120, 2880, 3615, 375, "发音词汇：(添加你想读的中文词汇)", true},
+    {"Text1", "QLineEdit", "Frame1", 120, 3120, 4095, 375, "", true},
+    {"Label2", "QLabel", "Frame1", 120, 3600, 3615, 375, "快捷键：(如果同时压两个键，用\"+\"号相连)", true},
+    {"Text2", "QLineEdit", "Frame1", 120, 3840, 3135, 375, "", true},
+    {"Image2", "quillon::PictureButton", "Frame1", 3300, 3800, 450, 450, nullptr, true},
+    {"Image3", "quillon::PictureButton", "Frame1", 3780, 3800, 480, 480, nullptr, true},
+    {"Image4", "quillon::PictureButton", "Frame1", 3300, 4280, 495, 495, nullptr, true},
+    {"Image5", "quillon::PictureButton", "Frame1", 3780, 4350, 495, 315, nullptr, true},
+    {"Command6", "QPushButton", "Frame1", 120, 4320, 1695, 375, "开始测试游戏词汇", true},
+    {"Command1", "QPushButton", "Frame1", 1920, 4320, 1335, 375, "添加", true},
+    {"File1", "QListWidget", "Frame1", 360, -1080, 1695, 450, nullptr, false},
+    {"WebBrowser1", "QTextBrowser", "addform", 5640, 3960, 2055, 735, nullptr, true},
+    {"Image6", "quillon::PictureButton", "addform", 120, 4920, 6900, 1335, nullptr, true},
+    {"Image7", "quillon::PictureButton", "addform", 1320, 6360, 6900, 1335, nullptr, true},
+};
+
+QString caption_of(QWidget* w) {
+  if (auto* b = qobject_cast<QPushButton*>(w)) return b->text();
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+  if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
+  if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+  return {};
 }
 
-// Exact places and captions are constants in main_window.cpp; what can go
-// wrong around them is a control outside its frame or hidden wrongly.
-TEST(MainWindowLayout, ShownControlsLieInsideTheirFramesAndOnlyTheSpareOnesAreHidden) {
+TEST(MainWindowLayout, EveryControlHasItsNameKindCaptionPlaceAndVisibility) {
   MainWindow window;
   window.show();
+  EXPECT_EQ(window.objectName(), "addform");
+  EXPECT_EQ(window.windowTitle(), "Quillon8.0版");
   EXPECT_EQ(window.size(), QSize(MainWindow::twips(8355), MainWindow::twips(7755)));
   EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-  int controls = 0;
-  for (QWidget* w : window.findChildren<QWidget*>()) {
-    const QString name = w->objectName();
-    if (!is_form_control(name)) continue;
-    ++controls;
-    const bool spare = name == "Text4" || name == "File1" || (name.startsWith("Text") && name.mid(4).toInt() >= 5);
-    EXPECT_EQ(w->isVisible(), !spare) << name.toStdString();
-    if (!spare) {
-      EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << name.toStdString();
-    } else if (name.startsWith("Text") && name != "Text4") {  // the boxes beside the form
-      EXPECT_EQ(w->focusPolicy(), Qt::NoFocus) << name.toStdString();
+  for (const ControlRow& row : kControls) {
+    auto* w = window.findChild<QWidget*>(row.name);
+    ASSERT_NE(w, nullptr) << row.name;
+    EXPECT_STREQ(w->metaObject()->className(), row.kind) << row.name;
+    EXPECT_EQ(w->parentWidget()->objectName(), row.parent) << row.name;
+    EXPECT_EQ(w->geometry(), QRect(MainWindow::twips(row.left), MainWindow::twips(row.top),
+                                   MainWindow::twips(row.width), MainWindow::twips(row.height)))
+        << row.name;
+    if (row.caption) {
+      EXPECT_EQ(caption_of(w), QString::fromUtf8(row.caption)) << row.name;
     }
+    EXPECT_EQ(w->isVisible(), row.visible) << row.name;
   }
-  EXPECT_EQ(controls, 38);
+  for (const char* orange : {"Command5", "Command7"}) {
+    EXPECT_TRUE(window.findChild<QPushButton*>(orange)->styleSheet().contains("rgb(255, 128, 0)"));
+  }
+  for (int n = 5; n <= 11; ++n) {
+    auto* box = window.findChild<QPlainTextEdit*>(QString("Text%1").arg(n));
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(box->focusPolicy(), Qt::NoFocus);
+    EXPECT_GE(box->x(), MainWindow::twips(8400));
+  }
   auto* timer = window.findChild<QTimer*>("Timer1");
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->interval(), 1000);
   EXPECT_TRUE(timer->isActive());
+  EXPECT_EQ(window.findChild<QLabel*>("Image1")->pixmap().size(), QSize(75, 46));
+  EXPECT_EQ(window.findChild<QLabel*>("Image6")->pixmap().size(), QSize(460, 89));
+  EXPECT_EQ(window.findChild<QLabel*>("Image5")->pixmap().size(), QSize(33, 21));
 }
 
 TEST(MainWindowLayout, TabbingVisitsOnlyVisibleControls) {
@@ -212,6 +270,16 @@ TEST(MainWindowWiring, ComposerMenusAppendAndTemplatesReplace) {
   EXPECT_EQ(action->text(), "OpenFile[/home/u/歌.mp3]");
 }
 
+TEST(MainWindowWiring, MenusListTheirItemsInOrder) {
+  Wired w;
+  QStringList names;
+  for (QAction* a : w.find<QMenu>("pop2")->actions()) names << a->objectName();
+  EXPECT_EQ(names, (QStringList{"Key03", "Key01", "Key02", "Key1", "Key2", "Key3", "Key4", "Key5", "Key6", "Key7",
+                                "Key8", "Key9", "Key10", "Key11"}));
+  EXPECT_EQ(w.find<QMenu>("pop")->actions().size(), 12);
+  EXPECT_EQ(w.find<QMenu>("pop")->actions().front()->text(), "鼠标左键单击");
+}
+
 TEST(MainWindowWiring, ChineseTextTypedIntoTheBoxesIsAddedToTheGame) {
   Wired w;
   w.click_game(0);
@@ -235,17 +303,35 @@ TEST(MainWindowWiring, HelpThenHomePage) {
   EXPECT_EQ(w.desktop.log.back(), "open file:///games/more.htm");
 }
 
-// The text itself is a constant; what is built is the address and e-mail put in.
-TEST(HelpWindow, ShowsTheTextWithTheAddressAndEmailPutIn) {
+TEST(HelpWindow, HoldsTheFullTextLineByLine) {
   const std::string text = help_text({"file:///p/quillon.htm", "me@example.com"});
+  std::vector<std::string> lines;
+  for (std::size_t from = 0, at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2) {
+    lines.push_back(text.substr(from, at - from));
+  }
+  ASSERT_EQ(lines.size(), 75u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  EXPECT_EQ(lines[0], "安装指南：");
+  EXPECT_EQ(lines[11], std::string(34, '-'));
+  EXPECT_EQ(
+      lines[36],
+      "    "
+      "(3)如果一个键需要压下一段时间,用“!”连时间，时间的单位是毫秒。例如一个向上键需要压下1秒，就写成“Up!1000”即可。");
+  EXPECT_EQ(
+      lines[42],
+      "    "
+      "(6)如果要打开一个网址，可以用“openIE[file:///p/quillon.htm]”的形式打开，方括号中的内容修改成自己的网址即可。");
+  EXPECT_EQ(lines[74],
+            "欢迎大家把使用过程中遇到的问题和改进意见发到me@example.com，我一定有信必复。欢迎大家访问我的网站：file:///"
+            "p/quillon.htm");
   EXPECT_EQ(text.find('{'), std::string::npos);
-  EXPECT_NE(text.find("可以用“openIE[file:///p/quillon.htm]”的形式打开"), std::string::npos);
-  EXPECT_TRUE(text.ends_with("发到me@example.com，我一定有信必复。欢迎大家访问我的网站：file:///p/quillon.htm\r\n"));
 
   HelpWindow window({"file:///p/quillon.htm", "me@example.com"});
+  EXPECT_EQ(window.windowTitle(), "帮助");
   auto* box = window.findChild<QPlainTextEdit*>("Text1");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->document()->blockCount(), 75);
+  EXPECT_DOUBLE_EQ(box->font().pointSizeF(), 10.5);
 }
 
 }  // namespace
