@@ -91,6 +91,13 @@ TEST(Settings, HandsFreeSettingsTakeOnlyValidValues) {
       EXPECT_EQ(ascii_lower(settings_to_values(r.saved).at(c.key)), ascii_lower(c.text)) << c.key;
     }
   }
+  // Out of the box Quillon behaves as before these settings: no push-to-talk,
+  // no ties, and closing the window quits.
+  const Settings defaults;
+  EXPECT_EQ(defaults.push_to_talk_mode, PushToTalkMode::off);
+  EXPECT_TRUE(defaults.echo);
+  EXPECT_FALSE(defaults.close_to_tray);
+  EXPECT_TRUE(defaults.push_to_talk_key.empty() && defaults.ties.empty());
 }
 
 TEST(Settings, TheCommandLineGivesAListOptionManyTimesAndAnyOtherOnceLastWins) {
