@@ -9,7 +9,7 @@ namespace {
 // Speech stands this far above the noise, and within this range of the
 // utterance's loudest frame; trailing breath, hiss and room echo do not.
 constexpr double kAboveFloorDb = 9;
-constexpr double kBelowPeakDb = 20;
+constexpr double kBelowPeakDb = 18;
 // The floor follows the level down at once and up slowly, so a voice does not
 // raise it while the speaker talks.
 constexpr double kFloorRisePerFrameDb = 0.03;
