@@ -156,11 +156,14 @@ bool MainController::use_game(const std::string& game) {
   return true;
 }
 
-void MainController::tell_games_changed() {
-  if (!observer_) return;
+std::vector<std::string> MainController::game_names() const {
   std::vector<std::string> games;
-  for (int i = 0; i < view_.game_count(); ++i) games.push_back(view_.game_at(i));
-  observer_->games_changed(games, state_.current_game);
+  for (int row = 0; row < view_.game_count(); ++row) games.push_back(view_.game_at(row));
+  return games;
+}
+
+void MainController::tell_games_changed() {
+  if (observer_) observer_->games_changed(game_names(), state_.current_game);
 }
 
 // Loads the game's file into the recogniser, inactive unless rules are active;
@@ -186,10 +189,8 @@ std::optional<int> MainController::game_row(const std::string& game) const {
 }
 
 bool MainController::open_game_at_start(const std::string& game, bool listen) {
-  const std::optional<int> row = game_row(game);
-  if (!row) return false;
-  view_.select_game_row(*row);
-  choose_game(*row);
+  if (!game_row(game)) return false;
+  choose_game(game);
   if (listen) toggle_voice_commands();
   return true;
 }

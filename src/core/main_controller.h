@@ -69,6 +69,8 @@ class MainController : public RecognitionListener {
   void on_audio_finished() override;
 
   const WindowState& state() const { return state_; }
+  // The games of the game list, in its order.
+  std::vector<std::string> game_names() const;
   // The microphone's level while the rules listen (see Recognizer).
   std::optional<float> capture_level() const;
 

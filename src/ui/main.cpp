@@ -237,16 +237,11 @@ class WindowProgram {
   }
 
   void edit_settings() {
-    const SettingsEdit edit = quillon::edit_settings(&window_, settings_, game_names(), window_list_.get());
+    const SettingsEdit edit =
+        quillon::edit_settings(&window_, settings_, controller_->game_names(), window_list_.get());
     if (!edit.accepted) return;
     hands_free_.apply(settings_.current());
     if (edit.write_failure) messages_.inform(text::kAppTitle, text::kSettingsNotWritten + *edit.write_failure);
-  }
-
-  std::vector<std::string> game_names() const {
-    std::vector<std::string> games;
-    for (int row = 0; row < window_.game_count(); ++row) games.push_back(window_.game_at(row));
-    return games;
   }
 
   void start() {
