@@ -17,6 +17,7 @@
 #include "speech/spotter/model_files.h"
 #include "speech/spotter/pinyin_keywords.h"
 #include "speech/spotter/speech_level.h"
+#include "speech/spotter/speed_change.h"
 #include "speech/spotter/utterance_match.h"
 
 struct SherpaOnnxKeywordSpotter;
@@ -53,7 +54,7 @@ struct SpotterSettings {
   // starts this soon after talk (not a command) is part of that talk.
   float talk_gap = 0.4f;
   float max_gain = 10.0f;  // quiet speech is raised, up to this factor
-  int lanes = 2;           // readings of each utterance in `alone` mode
+  int lanes = 4;           // readings of each utterance in `alone` mode (at most 4)
 };
 
 // Defaults for `mode`, with the spotter's strictness in that mode as `tuning`
@@ -131,9 +132,12 @@ class SpotterCore {
   // Decoding streams: the spotter's (one per layer of phrases that begin one
   // another) and, in `alone` mode, the recogniser's. Input is raised by gain_.
   // One reading of the input. The decoders take it in fixed windows, and where
-  // speech falls in them changes what they hear: `alone` mode reads each
-  // utterance in two lanes, the second shifted by half a window.
+  // speech falls in them changes what they hear, as does a slightly changed
+  // speed: `alone` mode reads each utterance in several lanes, shifted by half
+  // a window or played a little slower or faster.
   struct Lane {
+    SpeedChange speed;
+    std::vector<float> changed;  // the last piece at the lane's speed
     std::vector<const SherpaOnnxOnlineStream*> spotters;
     const SherpaOnnxOnlineStream* recognizer = nullptr;
     std::vector<std::size_t> hits;  // phrases its spotter reported, in order
@@ -142,7 +146,7 @@ class SpotterCore {
   void make_streams();
   void feed(const float* samples, std::size_t n);
   void feed_lane(Lane& lane, const float* samples, std::size_t n);
-  void flush_streams();
+  void flush_streams(std::size_t from, std::size_t to);
   Tokens recognised_tokens(const Lane& lane) const;
 
   // `alone` mode: one utterance at a time, decided once it has ended.
@@ -151,6 +155,7 @@ class SpotterCore {
   void decode_utterance();
   void continue_utterance();
   void end_utterance(double now, bool vad_speech);
+  bool match_lanes(std::size_t count);
   double quiet_needed() const;
   void decide_utterance(double now, std::vector<SpotterDecision>& out);
 

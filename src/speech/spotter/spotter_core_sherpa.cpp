@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -19,9 +20,16 @@ constexpr double kRecent = 1.5;        // seconds of input kept for the start of
 constexpr double kVadOnsetLag = 0.25;  // the detector reports speech about this long after it began
 constexpr double kLoud = 0.03;         // a level this recently loud means speech is going on
 constexpr double kShortestSpeech = 0.12;
-constexpr double kEchoWindow = 1.0;          // a shorter phrase reported this soon after a longer one is part of it
-constexpr double kLead = 0.2;                // zeros before an utterance
-constexpr double kLaneShift = 0.16;          // half the decoders' window
+constexpr double kEchoWindow = 1.0;  // a shorter phrase reported this soon after a longer one is part of it
+constexpr double kLead = 0.2;        // zeros before an utterance
+// The lanes of `alone` mode: where the utterance starts in the decoders'
+// windows (half a window apart) and the speed it is read at.
+struct LanePlan {
+  double shift;
+  double speed;
+};
+constexpr std::array<LanePlan, 4> kLanePlans = {{{0, 1.0}, {0.16, 1.0}, {0.32, 0.9}, {0.48, 1.1}}};
+constexpr std::size_t kLanesAtOwnSpeed = 2;
 constexpr double kTail = 0.45;               // zeros that push the last speech through the decoders
 constexpr std::size_t kLongest = 8 * kRate;  // no command lasts longer (samples); longer speech is talk
 constexpr float kPeakDecay = 0.995f;         // per piece of 32 ms: the input's peak halves in about 4 s
@@ -207,8 +215,11 @@ void SpotterCore::destroy_streams() {
 void SpotterCore::make_streams() {
   destroy_streams();
   const bool alone = settings().mode == MatchMode::alone;
-  lanes_.resize(alone ? static_cast<std::size_t>(std::max(1, settings().lanes)) : 1);
-  for (auto& lane : lanes_) {
+  const auto lanes = std::min(static_cast<std::size_t>(std::max(1, settings().lanes)), kLanePlans.size());
+  lanes_.resize(alone ? lanes : 1);
+  for (std::size_t k = 0; k < lanes_.size(); ++k) {
+    auto& lane = lanes_[k];
+    lane.speed = SpeedChange(kLanePlans[k].speed);
     for (const auto& text : stream_keywords_)
       lane.spotters.push_back(SherpaOnnxCreateKeywordStreamWithKeywords(model_.spotter(), text.c_str()));
     if (alone) lane.recognizer = SherpaOnnxCreateOnlineStream(model_.recognizer());
@@ -240,6 +251,11 @@ void SpotterCore::feed(const float* samples, std::size_t n) {
 }
 
 void SpotterCore::feed_lane(Lane& lane, const float* samples, std::size_t n) {
+  if (lane.speed.changes()) {
+    lane.speed.process(samples, n, lane.changed);
+    samples = lane.changed.data();
+    n = lane.changed.size();
+  }
   if (lane.recognizer) {
     SherpaOnnxOnlineStreamAcceptWaveform(lane.recognizer, kRate, samples, static_cast<int32_t>(n));
     while (SherpaOnnxIsOnlineStreamReady(model_.recognizer(), lane.recognizer))
@@ -261,9 +277,9 @@ void SpotterCore::feed_lane(Lane& lane, const float* samples, std::size_t n) {
   }
 }
 
-void SpotterCore::flush_streams() {
+void SpotterCore::flush_streams(std::size_t from, std::size_t to) {
   const std::vector<float> tail(static_cast<std::size_t>(kTail * kRate), 0.0f);
-  for (auto& lane : lanes_) feed_lane(lane, tail.data(), tail.size());
+  for (std::size_t k = from; k < std::min(to, lanes_.size()); ++k) feed_lane(lanes_[k], tail.data(), tail.size());
 }
 
 Tokens SpotterCore::recognised_tokens(const Lane& lane) const {
@@ -362,7 +378,7 @@ void SpotterCore::decode_utterance() {
   // The decoders were trained on recordings that start in quiet; each lane
   // starts the utterance at another place of the decoders' windows.
   for (std::size_t k = 0; k < lanes_.size(); ++k) {
-    const std::vector<float> lead(static_cast<std::size_t>((kLead + kLaneShift * double(k)) * kRate), 0.0f);
+    const std::vector<float> lead(static_cast<std::size_t>((kLead + kLanePlans[k].shift) * kRate), 0.0f);
     feed_lane(lanes_[k], lead.data(), lead.size());
   }
   feed(utterance_.data(), utterance_.size());
@@ -377,21 +393,35 @@ void SpotterCore::continue_utterance() {
 
 void SpotterCore::end_utterance(double now, bool vad_speech) {
   speech_end_ = vad_speech ? now - level_.quiet_for() : now - settings().min_silence;
-  flush_streams();
+  // The lanes at the utterance's own speed are finished first; the others
+  // only when those heard no command, as finishing them costs time.
+  flush_streams(0, kLanesAtOwnSpeed);
+  if (!match_lanes(kLanesAtOwnSpeed)) {
+    flush_streams(kLanesAtOwnSpeed, lanes_.size());
+    match_lanes(lanes_.size());
+  }
+  state_ = State::ending;
+}
+
+bool SpotterCore::match_lanes(std::size_t count) {
   matched_.clear();
   heard_.clear();
   std::vector<std::size_t> spotted;
-  for (const auto& lane : lanes_) {
+  for (std::size_t k = 0; k < std::min(count, lanes_.size()); ++k) {
+    const Lane& lane = lanes_[k];
     // What this lane's spotter heard, in order, then what the others heard besides.
     spotted = lane.hits;
     for (const auto& other : lanes_)
       for (const auto index : other.hits)
         if (std::find(spotted.begin(), spotted.end(), index) == spotted.end()) spotted.push_back(index);
+    // At a changed speed the recogniser alone is not trusted with a phrase:
+    // the spotter must have heard one too.
+    if (lane.speed.changes() && spotted.empty()) continue;
     heard_ = recognised_tokens(lane);
     if (utterance_.size() < kLongest) matched_ = matcher_.match(heard_, spotted);
-    if (!matched_.empty()) break;
+    if (!matched_.empty()) return true;
   }
-  state_ = State::ending;
+  return false;
 }
 
 double SpotterCore::quiet_needed() const {
@@ -400,6 +430,10 @@ double SpotterCore::quiet_needed() const {
   if (matched_.empty() || matcher_.begins_longer_phrase(matched_.back())) return settings().talk_gap;
   std::size_t syllables = 0;
   for (const auto index : matched_) syllables += matcher_.syllable_count(index);
+  // A longer phrase heard with a syllable missing is as likely a two-syllable
+  // word of talk that sounds like part of it ("上涨" for 上一张): wait to see
+  // whether talk goes on.
+  if (syllables > 2 && token_syllables(heard_).size() < syllables) return settings().talk_gap;
   if (syllables <= 1) return settings().quiet_one;
   return syllables == 2 ? settings().quiet_two : settings().quiet_more;
 }
@@ -440,7 +474,7 @@ void SpotterCore::anywhere_step(bool vad_speech, const float* samples, std::size
     // Push the end of the speech through the spotter at once rather than
     // waiting for the next sound to fill its decoding window.
     if (!flushed_ && level_.quiet_for() >= settings().quiet_more) {
-      flush_streams();
+      flush_streams(0, lanes_.size());
       flushed_ = true;
     }
   }
