@@ -171,9 +171,13 @@ TEST(SphinxRules, ContrastIsLoudAgainstQuietFrames) {
 
 TEST(SphinxRules, OneSyllableAndSoundAlikePhrasesNeverAct) {
   const std::map<std::string, std::string> first = {
-      {"北京", "B EY JH IY NG"}, {"背景", "B EY JH IY NG"}, {"加", "JH Y AA"}, {"城堡", "CH AH NG B AW"}};
-  const std::map<std::string, std::size_t> syllables = {{"北京", 2}, {"背景", 2}, {"加", 1}, {"城堡", 2}};
-  const std::map<std::string, bool> expected = {{"北京", false}, {"背景", false}, {"加", false}, {"城堡", true}};
+      {"北京", "B EY JH IY NG"}, {"背景", "B EY JH IY NG"}, {"加", "JH Y AA"},       {"城堡", "CH AH NG B AW"},
+      {"语音", "Y UW IY N"},     {"语言", "Y UW Y EH N"},   {"语文", "Y UW W AH N"}, {"百度", "B AY D UW"}};
+  const std::map<std::string, std::size_t> syllables = {{"北京", 2}, {"背景", 2}, {"加", 1},   {"城堡", 2},
+                                                        {"语音", 2}, {"语言", 2}, {"语文", 2}, {"百度", 2}};
+  // Same phones, or two apart (语音 and 语言 or 语文); 百度 is far from all.
+  const std::map<std::string, bool> expected = {{"北京", false}, {"背景", false}, {"加", false},   {"城堡", true},
+                                                {"语音", false}, {"语言", false}, {"语文", false}, {"百度", true}};
   EXPECT_EQ(actable_phrases(first, syllables), expected);
   // Without its twin a phrase acts again.
   EXPECT_TRUE(actable_phrases({{"北京", "B EY JH IY NG"}}, {{"北京", 2}}).at("北京"));

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <sstream>
 #include <utility>
+
+#include "speech/edit_distance.h"
 
 namespace quillon {
 
@@ -48,14 +52,28 @@ const char* verdict_name(SphinxVerdict verdict) {
   return "?";
 }
 
+namespace {
+
+std::vector<std::string> phones_of(const std::string& pronunciation) {
+  std::istringstream in(pronunciation);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+}  // namespace
+
 std::map<std::string, bool> actable_phrases(const std::map<std::string, std::string>& first_pronunciation,
                                             const std::map<std::string, std::size_t>& syllables) {
-  std::map<std::string, int> sharing;
-  for (const auto& [phrase, phones] : first_pronunciation) ++sharing[phones];
+  std::map<std::string, std::vector<std::string>> phones;
+  for (const auto& [phrase, pronunciation] : first_pronunciation) phones[phrase] = phones_of(pronunciation);
   std::map<std::string, bool> actable;
-  for (const auto& [phrase, phones] : first_pronunciation) {
+  for (const auto& [phrase, own] : phones) {
     const auto s = syllables.find(phrase);
-    actable[phrase] = s != syllables.end() && s->second >= 2 && sharing[phones] == 1;
+    // Two phones apart is too close for this model: it heard 语音 (Y UW IY N)
+    // as 语言 (Y UW Y EH N) again and again, and fitted them equally well.
+    const bool has_twin = std::any_of(phones.begin(), phones.end(), [&](const auto& other) {
+      return other.first != phrase && edit_distance(own, other.second) <= 2;
+    });
+    actable[phrase] = s != syllables.end() && s->second >= 2 && !has_twin;
   }
   return actable;
 }

@@ -65,8 +65,9 @@ const char* verdict_name(SphinxVerdict verdict);
 
 // The phrases (keys of `first_pronunciation`, each with its usual
 // pronunciation in English phones) that may act: more than one syllable, and
-// no other phrase with the same usual pronunciation (北京 and 背景 differ only
-// in tones, which the model does not hear).
+// no other phrase whose usual pronunciation is the same or two phones from it
+// (北京 and 背景 differ only in tones, which the model does not hear; 语音 and
+// 语言 in one vowel, which it mishears).
 std::map<std::string, bool> actable_phrases(const std::map<std::string, std::string>& first_pronunciation,
                                             const std::map<std::string, std::size_t>& syllables);
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "speech/edit_distance.h"
 #include "speech/pinyin_readings.h"
 
 namespace quillon {
@@ -55,20 +56,7 @@ std::string toneless(const std::string& token) {
   return plain.normalized(QString::NormalizationForm_C).toStdString();
 }
 
-std::size_t token_edit_distance(const Tokens& a, const Tokens& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  std::iota(row.begin(), row.end(), std::size_t{0});
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t substitute = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
-      diagonal = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitute});
-    }
-  }
-  return row[b.size()];
-}
+std::size_t token_edit_distance(const Tokens& a, const Tokens& b) { return edit_distance(a, b); }
 
 void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {
   phrases_ = std::move(phrases);
