@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <limits>
-#include <numeric>
 #include <string_view>
 #include <tuple>
 
