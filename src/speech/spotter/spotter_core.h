@@ -184,6 +184,7 @@ class SpotterCore {
   // `alone` mode: the current utterance.
   std::vector<float> utterance_;  // its audio from just before its start
   Tokens heard_;
+  std::size_t heard_syllables_ = 0;  // in heard_, counted once rather than on every piece while it ends
   std::vector<std::size_t> matched_;
   double speech_end_ = 0;      // where its speech went quiet
   bool follows_talk_ = false;  // began soon after speech that was no command

@@ -418,6 +418,7 @@ bool SpotterCore::match_lanes(std::size_t count) {
     // the spotter must have heard one too.
     if (lane.speed.changes() && spotted.empty()) continue;
     heard_ = recognised_tokens(lane);
+    heard_syllables_ = token_syllables(heard_).size();
     if (utterance_.size() < kLongest) matched_ = matcher_.match(heard_, spotted);
     if (!matched_.empty()) return true;
   }
@@ -433,7 +434,7 @@ double SpotterCore::quiet_needed() const {
   // A longer phrase heard with a syllable missing is as likely a two-syllable
   // word of talk that sounds like part of it ("上涨" for 上一张): wait to see
   // whether talk goes on.
-  if (syllables > 2 && token_syllables(heard_).size() < syllables) return settings().talk_gap;
+  if (syllables > 2 && heard_syllables_ < syllables) return settings().talk_gap;
   if (syllables <= 1) return settings().quiet_one;
   return syllables == 2 ? settings().quiet_two : settings().quiet_more;
 }
