@@ -69,6 +69,7 @@ bool set_option(SpotterSettings& s, const std::string& arg) {
       {"vad_threshold", &s.vad_threshold},
       {"min_silence", &s.min_silence},
       {"preroll", &s.preroll},
+      {"anywhere_preroll", &s.anywhere_preroll},
       {"quiet_one", &s.quiet_one},
       {"quiet_two", &s.quiet_two},
       {"quiet_more", &s.quiet_more},

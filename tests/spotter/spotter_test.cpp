@@ -135,6 +135,14 @@ TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {
   QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
   const Samples two = joined({word("dsp20__s03__5.wav"), word("dsp20__s03__2.wav")});
   EXPECT_EQ(hear(*alone_, kWords, two), (Phrases{"上海", "中国"}));
+  // Quick commands: the speech before a short pause must not be heard again
+  // at the start of the next command, nor act twice.
+  const Samples first = trimmed(word("dsp20__s03__2.wav"), false), second = trimmed(word("dsp20__s03__5.wav"), true);
+  for (const double pause : {0.45, 0.7}) {
+    const Samples quick = joined({first, silence(pause), second});
+    EXPECT_EQ(recognised(hear(*alone_, kWords, quick)), (Phrases{"中国", "上海"})) << pause;
+    EXPECT_EQ(recognised(hear(*anywhere_, kWords, quick)), (Phrases{"中国", "上海"})) << pause;
+  }
 }
 
 TEST_F(SpotterOnRecordings, QuietSpeechIsRaisedFirst) {

@@ -45,6 +45,9 @@ struct SpotterSettings {
   float vad_threshold = 0.5f;
   float min_silence = 0.25f;  // seconds of silence that end a voice-activity segment
   float preroll = 0.4f;       // audio decoded from before the detected start of speech
+  // The spotter alone hears a word's first sound better with more of what
+  // came before (never more than the quiet since the last speech).
+  float anywhere_preroll = 0.85f;
   // Quiet after the last loud frame before a command acts, by the phrase's
   // syllables (one, two, more); short words need more proof that talk does not go on.
   float quiet_one = 0.25f;
@@ -128,6 +131,8 @@ class SpotterCore {
   std::string keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const;
   void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
   void remember(const float* samples, std::size_t n);
+  // How much of the recent input, up to `lead` seconds, starts new speech.
+  std::size_t lead_samples(double now, double lead) const;
 
   // Decoding streams: the spotter's (one per layer of phrases that begin one
   // another) and, in `alone` mode, the recogniser's. Input is raised by gain_.
@@ -180,6 +185,7 @@ class SpotterCore {
   float input_peak_ = 0;       // recent loudest sample, slowly forgotten
   bool vad_speech_before_ = false;
   State state_ = State::idle;
+  double last_speech_end_ = -1e9;  // where the speech before the current one went quiet
 
   // `alone` mode: the current utterance.
   std::vector<float> utterance_;  // its audio from just before its start
@@ -188,7 +194,6 @@ class SpotterCore {
   std::vector<std::size_t> matched_;
   double speech_end_ = 0;      // where its speech went quiet
   bool follows_talk_ = false;  // began soon after speech that was no command
-  double last_speech_end_ = -1e9;
   bool last_was_command_ = false;
 
   // `anywhere` mode: the current stretch of speech.

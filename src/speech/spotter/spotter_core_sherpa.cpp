@@ -297,6 +297,13 @@ void SpotterCore::accept(const float* samples, std::size_t n, std::vector<Spotte
   for (std::size_t at = 0; at < n; at += kPiece) accept_piece(samples + at, std::min(kPiece, n - at), out);
 }
 
+std::size_t SpotterCore::lead_samples(double now, double lead) const {
+  // Never from before the end of the speech before: its last syllable would
+  // be heard again as part of this one.
+  lead = std::min(lead, now - last_speech_end_);
+  return std::min(recent_.size(), static_cast<std::size_t>(std::max(lead, 0.0) * kRate));
+}
+
 void SpotterCore::remember(const float* samples, std::size_t n) {
   recent_.insert(recent_.end(), samples, samples + n);
   const auto keep = static_cast<std::size_t>(kRecent * kRate);
@@ -359,8 +366,7 @@ void SpotterCore::begin_utterance(double now, bool vad_rising) {
   // The detector notices speech a while after it began; resumed speech is
   // noticed by its level at once.
   const bool resumed = !vad_rising;
-  const double lead = settings().preroll + (resumed ? kLoud : kVadOnsetLag);
-  const auto keep = std::min(recent_.size(), static_cast<std::size_t>(lead * kRate));
+  const auto keep = lead_samples(now, settings().preroll + (resumed ? kLoud : kVadOnsetLag));
   utterance_.assign(recent_.end() - static_cast<std::ptrdiff_t>(keep), recent_.end());
   const double onset = now - (resumed ? kLoud : kVadOnsetLag);
   follows_talk_ = !last_was_command_ && onset - last_speech_end_ < settings().talk_gap;
@@ -464,7 +470,7 @@ void SpotterCore::anywhere_step(bool vad_speech, const float* samples, std::size
     // Start afresh: nothing said before the silence belongs to this speech.
     for (const auto* stream : lanes_.front().spotters) SherpaOnnxResetKeywordStream(model_.spotter(), stream);
     gain_ = 1.0f;
-    const auto keep = std::min(recent_.size(), static_cast<std::size_t>((settings().preroll + kVadOnsetLag) * kRate));
+    const auto keep = lead_samples(now, settings().anywhere_preroll + kVadOnsetLag);
     lanes_.front().hits.clear();
     feed(recent_.data() + (recent_.size() - keep), keep);
     state_ = State::speaking;
@@ -526,6 +532,7 @@ void SpotterCore::end_segment(double now, std::vector<SpotterDecision>& out) {
     out.push_back({false, {}, now, now - level_.quiet_for(), {}});
   }
   pending_ = SIZE_MAX;
+  last_speech_end_ = now - level_.quiet_for();
   state_ = State::idle;
 }
 
