@@ -45,8 +45,8 @@ struct SpotterSettings {
   float vad_threshold = 0.5f;
   float min_silence = 0.25f;  // seconds of silence that end a voice-activity segment
   float preroll = 0.4f;       // audio decoded from before the detected start of speech
-  // The spotter alone hears a word's first sound better with more of what
-  // came before (never more than the quiet since the last speech).
+  // Acting on its own, the spotter makes fewer mistakes when it hears more of
+  // the quiet before speech (never more than the quiet since the last speech).
   float anywhere_preroll = 0.85f;
   // Quiet after the last loud frame before a command acts, by the phrase's
   // syllables (one, two, more); short words need more proof that talk does not go on.
