@@ -404,6 +404,8 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
   flush_streams(0, kLanesAtOwnSpeed);
   if (!match_lanes(kLanesAtOwnSpeed)) {
     flush_streams(kLanesAtOwnSpeed, lanes_.size());
+    // Every lane again: a phrase the slower or faster spotter heard may be
+    // what a lane at the own speed read.
     match_lanes(lanes_.size());
   }
   state_ = State::ending;
