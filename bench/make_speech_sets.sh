@@ -14,8 +14,8 @@ command -v sox >/dev/null || { echo "sox is needed" >&2; exit 1; }
 rm -rf "$out"
 mkdir -p "$out"
 
-half_of_speaker() { # tuning half: command speakers s01 s03 …, talk speaker S0150
-  case $1 in dsp20_s0[13579] | S0150) echo tune ;; *) echo held ;; esac
+half_of_speaker() { # tuning half: command speakers s01 s03 …, narrowband nb_s01 nb_s03 nb_s05, talk S0150
+  case $1 in dsp20_s0[13579] | nb_s0[135] | S0150) echo tune ;; *) echo held ;; esac
 }
 music_for() { [ "$1" = tune ] && echo music_happy_lofi_day || echo music_oceanside; }
 effects_for() { [ "$1" = tune ] && echo "city_placement-c city_removal-c city_rotate city_toggle city_placement-d city_removal-d" ||
@@ -55,6 +55,20 @@ tail -n +2 "$src/dev-commands/index.tsv" | while IFS=$'\t' read -r file word _ s
   n=$((n + 1))
   music_under "$src/dev-commands/$file" "$half" $(((n * 5) % 55)) 12 "$out/commands-sound/$half/$file"
 done
+
+# More takes of the same commands by the same speakers, and takes made at 8 kHz by
+# other speakers (FLAC in the recordings' folder; the decoders read WAV).
+takes_set() { # source folder, set name
+  [ -f "$src/$1/index.tsv" ] || return 0
+  for half in tune held; do mkdir -p "$out/$2/$half"; done
+  tail -n +2 "$src/$1/index.tsv" | while IFS=$'\t' read -r file word speaker _; do
+    half=$(half_of_speaker "$speaker")
+    sox "$src/$1/$file" -r 16000 -c 1 -b 16 "$out/$2/$half/${file%.flac}.wav"
+    printf '%s\t%s\n' "${file%.flac}.wav" "$word" >>"$out/$2/$half/words.tsv"
+  done
+}
+takes_set dev-takes takes
+takes_set dev-narrowband narrowband
 
 # Commands inside running talk: a sentence, the command, another sentence, with
 # no pause around the command (for the spotting mode's detection).
