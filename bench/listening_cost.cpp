@@ -2,7 +2,8 @@
 // one vocabulary holding every shipped phrase, listening to recordings played
 // in real time as a microphone delivers them: talk, talk over game music and
 // silence. Reports the processor time of all its threads from the moment it
-// starts listening to the end of the recording, as a share of one core, and
+// starts listening to the end of the recording, as a share of one core over
+// the recording's length (a busy machine may make the run itself longer), and
 // its resident memory after the first minute and at the end.
 //
 //   listening_cost SETS_DIR [seconds] [path/to/quillon] [only=talk,talk-sound,silence]
@@ -98,7 +99,7 @@ struct Run {
   bool ok = false;
 };
 
-Run listen(const std::string& quillon, const fs::path& folder, const fs::path& wav) {
+Run listen(const std::string& quillon, const fs::path& folder, const fs::path& wav, double audio_seconds) {
   std::vector<std::string> args = {quillon, "--program-folder", folder.string(), "--no-intro", "--game",
                                    "all",   "--listen",         "--audio-file",  wav.string(), "--exit-after-audio"};
   std::vector<char*> argv;
@@ -138,7 +139,7 @@ Run listen(const std::string& quillon, const fs::path& folder, const fs::path& w
       if (run.rss_first_minute == 0 && last_sample - start >= std::chrono::seconds(60)) run.rss_first_minute = rss;
       run.rss_end = rss;
       run.seconds = std::chrono::duration<double>(last_sample - start).count();
-      run.cpu_percent = 100 * (cpu_seconds(pid) - cpu_start) / run.seconds;
+      run.cpu_percent = 100 * (cpu_seconds(pid) - cpu_start) / audio_seconds;
     }
   }
   ::close(err[0]);
@@ -172,19 +173,21 @@ int main(int argc, char** argv) {
   fs::create_directories(tmp / "folder");
   write_vocabulary(tmp / "folder" / "all.xml");
 
-  std::printf("| recording | seconds | CPU, share of one core | resident MB after 1 min / end / peak |\n");
+  std::printf("| recording | seconds (run) | CPU, share of one core | resident MB after 1 min / end / peak |\n");
   std::printf("|---|---|---|---|\n");
   for (const std::string set : {"talk", "talk-sound", "silence"}) {
     if (!only.empty() && only.find("," + set + ",") == std::string::npos) continue;
     const fs::path wav = tmp / (set + ".wav");
-    testing::write_wav(wav, played(sets, set, seconds));
-    const Run run = listen(quillon, tmp / "folder", wav);
+    const std::vector<float> audio = played(sets, set, seconds);
+    testing::write_wav(wav, audio);
+    const Run run = listen(quillon, tmp / "folder", wav, static_cast<double>(audio.size()) / 16000);
     if (!run.ok) {
       std::printf("| %s | run failed | | |\n", set.c_str());
       continue;
     }
-    std::printf("| %s | %.0f | %.1f %% | %.1f / %.1f / %.1f |\n", set.c_str(), run.seconds, run.cpu_percent,
-                run.rss_first_minute, run.rss_end, run.rss_peak);
+    std::printf("| %s | %.0f (%.0f) | %.1f %% | %.1f / %.1f / %.1f |\n", set.c_str(),
+                static_cast<double>(audio.size()) / 16000, run.seconds, run.cpu_percent, run.rss_first_minute,
+                run.rss_end, run.rss_peak);
     std::fflush(stdout);
     fs::remove(wav);
   }

@@ -10,8 +10,10 @@
 
 namespace quillon {
 
+// The last row of the distance table: element j is the distance from `a` to
+// the first j elements of `b`.
 template <typename Sequence>
-std::size_t edit_distance(const Sequence& a, const Sequence& b) {
+std::vector<std::size_t> edit_distance_row(const Sequence& a, const Sequence& b) {
   std::vector<std::size_t> row(b.size() + 1);
   std::iota(row.begin(), row.end(), std::size_t{0});
   for (std::size_t i = 1; i <= a.size(); ++i) {
@@ -23,7 +25,20 @@ std::size_t edit_distance(const Sequence& a, const Sequence& b) {
       row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitute});
     }
   }
-  return row[b.size()];
+  return row;
+}
+
+template <typename Sequence>
+std::size_t edit_distance(const Sequence& a, const Sequence& b) {
+  return edit_distance_row(a, b).back();
+}
+
+// The distance from `a` to the nearest beginning of `b`: how far `a` is from
+// being how `b` starts, however `b` goes on.
+template <typename Sequence>
+std::size_t prefix_edit_distance(const Sequence& a, const Sequence& b) {
+  const auto row = edit_distance_row(a, b);
+  return *std::min_element(row.begin(), row.end());
 }
 
 }  // namespace quillon

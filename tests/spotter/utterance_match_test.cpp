@@ -35,14 +35,17 @@ class UtteranceMatch : public ::testing::Test {
   }
 
   // The phrase texts matched, joined by "+", or "" for none.
-  std::string match(const std::string& heard, const std::vector<std::string>& spotted) const {
+  std::vector<std::size_t> indices_of(const std::vector<std::string>& texts) const {
     std::vector<std::size_t> indices;
-    for (const auto& s : spotted) {
+    for (const auto& s : texts)
       for (std::size_t i = 0; i < matcher_.size(); ++i)
         if (matcher_.phrase(i).text == s) indices.push_back(i);
-    }
+    return indices;
+  }
+
+  std::string match(const std::string& heard, const std::vector<std::string>& spotted) const {
     std::string out;
-    for (const auto index : matcher_.match(tokens(heard), indices))
+    for (const auto index : matcher_.match(tokens(heard), indices_of(spotted)))
       out += (out.empty() ? "" : "+") + matcher_.phrase(index).text;
     return out;
   }
@@ -120,6 +123,49 @@ TEST_F(UtteranceMatch, KnowsWhichPhrasesBeginLongerOnes) {
   EXPECT_EQ(beginning, std::vector<std::string>{"一号部队"});
   EXPECT_EQ(matcher_.syllable_count(4), 4u);
   EXPECT_EQ(matcher_.syllable_count(6), 1u);
+}
+
+TEST_F(UtteranceMatch, ToldApartOnlyByMisheardTonesIsInDoubt) {
+  const struct {
+    const char* heard;
+    std::vector<std::string> spotted;
+    bool in_doubt;
+  } rows[] = {
+      {"b ěi j īng", {}, false},
+      {"b èi j ǐng", {}, false},
+      {"b ěi j ìng", {}, true},          // nearer 北京 by one misheard tone
+      {"ch èng b ǎo", {"城堡"}, false},  // a misheard tone, but no twin to take it for
+  };
+  for (const auto& row : rows) {
+    const auto indices = indices_of(row.spotted);
+    bool in_doubt = !row.in_doubt;
+    EXPECT_FALSE(matcher_.match(tokens(row.heard), indices, &in_doubt).empty()) << row.heard;
+    EXPECT_EQ(in_doubt, row.in_doubt) << row.heard;
+  }
+}
+
+// Decoding stops once an utterance cannot be a command any more, so a wrong
+// "no" here loses a command while it is still being said.
+TEST_F(UtteranceMatch, TellsWhenAnUtteranceCanNoLongerBeACommand) {
+  const struct {
+    const char* heard;
+    std::vector<std::string> spotted;
+    bool may;
+  } rows[] = {
+      {"", {}, true},
+      {"w ǒ m en", {}, true},                // too few syllables to judge
+      {"y ī h ào b ù d uì g uò", {}, true},  // the beginning of the longest phrase
+      {"y ī h ào b ù d uì g uò l ái", {"一号部队过来"}, true},
+      {"y ī h ào b ù d uì g uò l ái a", {"一号部队过来"}, true},  // a filler may end it
+      {"w ǒ m en q ù ch ī f àn", {}, false},                      // near no phrase that long
+      {"w ǒ m en q ù ch ī f àn b a h ǎo m a", {}, false},
+      {"ch éng b ǎo z ài n ǎ l ǐ y a n ǐ sh uō", {"城堡"}, false},            // longer than any phrase
+      {"g ōng j ī ch éng b ǎo ch éng b ǎo", {"攻击", "城堡", "城堡"}, true},  // phrases in a row
+  };
+  for (const auto& row : rows) {
+    const auto indices = indices_of(row.spotted);
+    EXPECT_EQ(matcher_.may_become_command(tokens(row.heard), indices), row.may) << row.heard;
+  }
 }
 
 TEST(TokenSyllables, PairsInitialsWithFinals) {

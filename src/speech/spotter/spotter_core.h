@@ -149,7 +149,8 @@ class SpotterCore {
   };
   void destroy_streams();
   void make_streams();
-  void feed(const float* samples, std::size_t n);
+  // Raised by gain_, into lanes `from` to `to`.
+  void feed(const float* samples, std::size_t n, std::size_t from, std::size_t to);
   void feed_lane(Lane& lane, const float* samples, std::size_t n);
   void flush_streams(std::size_t from, std::size_t to);
   Tokens recognised_tokens(const Lane& lane) const;
@@ -159,8 +160,13 @@ class SpotterCore {
   void begin_utterance(double now, bool vad_rising);
   void decode_utterance();
   void continue_utterance();
+  bool cannot_be_command() const;
   void end_utterance(double now, bool vad_speech);
-  bool match_lanes(std::size_t count);
+  // Matches the first `count` lanes' readings: the first sure match, else
+  // the first lane's (or the first doubtful one) goes into matched_ and heard_.
+  enum class Match { none, in_doubt, sure };
+  Match match_lanes(std::size_t count);
+  void use_match(std::vector<std::size_t> matched, Tokens heard);
   double quiet_needed() const;
   void decide_utterance(double now, std::vector<SpotterDecision>& out);
 
@@ -194,6 +200,7 @@ class SpotterCore {
   std::vector<std::size_t> matched_;
   double speech_end_ = 0;      // where its speech went quiet
   bool follows_talk_ = false;  // began soon after speech that was no command
+  bool talk_ = false;          // can no longer be a command: no longer decoded
   bool last_was_command_ = false;
 
   // `anywhere` mode: the current stretch of speech.

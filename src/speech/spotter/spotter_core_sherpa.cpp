@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "speech/spotter/sherpa_api.h"
 #include "speech/spotter/spotter_core.h"
@@ -30,6 +31,7 @@ struct LanePlan {
 };
 constexpr std::array<LanePlan, 4> kLanePlans = {{{0, 1.0}, {0.16, 1.0}, {0.32, 0.9}, {0.48, 1.1}}};
 constexpr std::size_t kLanesAtOwnSpeed = 2;
+constexpr std::size_t kEagerLanes = 1;       // decoded while the utterance is said
 constexpr double kTail = 0.45;               // zeros that push the last speech through the decoders
 constexpr std::size_t kLongest = 8 * kRate;  // no command lasts longer (samples); longer speech is talk
 constexpr float kPeakDecay = 0.995f;         // per piece of 32 ms: the input's peak halves in about 4 s
@@ -239,15 +241,15 @@ void SpotterCore::reset() {
   vad_speech_before_ = false;
   input_peak_ = 0;
   last_speech_end_ = -1e9;
-  last_was_command_ = false;
+  last_was_command_ = talk_ = false;
   segment_hit_ = flushed_ = false;
   pending_ = delivered_ = SIZE_MAX;
 }
 
-void SpotterCore::feed(const float* samples, std::size_t n) {
+void SpotterCore::feed(const float* samples, std::size_t n, std::size_t from, std::size_t to) {
   std::vector<float> raised(samples, samples + n);
   for (float& x : raised) x *= gain_;
-  for (auto& lane : lanes_) feed_lane(lane, raised.data(), n);
+  for (std::size_t k = from; k < std::min(to, lanes_.size()); ++k) feed_lane(lanes_[k], raised.data(), n);
 }
 
 void SpotterCore::feed_lane(Lane& lane, const float* samples, std::size_t n) {
@@ -345,14 +347,15 @@ void SpotterCore::alone_step(bool vad_speech, const float* samples, std::size_t 
       if (vad_speech && loud) begin_utterance(now, vad_rising);
       return;
     case State::speaking:
-      if (utterance_.size() < kLongest) {
+      if (!talk_) {
         utterance_.insert(utterance_.end(), samples, samples + n);
-        feed(samples, n);
+        feed(samples, n, 0, kEagerLanes);
+        talk_ = cannot_be_command();
       }
       if (level_.quiet_for() >= settings().quiet_more || !vad_speech) end_utterance(now, vad_speech);
       break;
     case State::ending:
-      utterance_.insert(utterance_.end(), samples, samples + n);
+      if (!talk_) utterance_.insert(utterance_.end(), samples, samples + n);
       if (vad_speech && loud) {
         continue_utterance();
         return;
@@ -371,8 +374,15 @@ void SpotterCore::begin_utterance(double now, bool vad_rising) {
   const double onset = now - (resumed ? kLoud : kVadOnsetLag);
   follows_talk_ = !last_was_command_ && onset - last_speech_end_ < settings().talk_gap;
   level_.begin_utterance(now - onset + kLoud);
-  decode_utterance();
+  // Speech that follows talk is talk too: it is not decoded at all.
+  talk_ = follows_talk_;
+  if (!talk_) decode_utterance();
   state_ = State::speaking;
+}
+
+bool SpotterCore::cannot_be_command() const {
+  if (utterance_.size() >= kLongest) return true;
+  return !matcher_.may_become_command(recognised_tokens(lanes_.front()), lanes_.front().hits);
 }
 
 // (Re)starts decoding the utterance from its first sample.
@@ -387,50 +397,80 @@ void SpotterCore::decode_utterance() {
     const std::vector<float> lead(static_cast<std::size_t>((kLead + kLanePlans[k].shift) * kRate), 0.0f);
     feed_lane(lanes_[k], lead.data(), lead.size());
   }
-  feed(utterance_.data(), utterance_.size());
+  feed(utterance_.data(), utterance_.size(), 0, kEagerLanes);
 }
 
 void SpotterCore::continue_utterance() {
   // A pause inside the utterance: everything so far is decoded again with
   // what follows, since the finished streams cannot take more.
-  decode_utterance();
+  if (!talk_) decode_utterance();
   state_ = State::speaking;
 }
 
 void SpotterCore::end_utterance(double now, bool vad_speech) {
   speech_end_ = vad_speech ? now - level_.quiet_for() : now - settings().min_silence;
-  // The lanes at the utterance's own speed are finished first; the others
-  // only when those heard no command, as finishing them costs time.
-  flush_streams(0, kLanesAtOwnSpeed);
-  if (!match_lanes(kLanesAtOwnSpeed)) {
-    flush_streams(kLanesAtOwnSpeed, lanes_.size());
-    // Every lane again: a phrase the slower or faster spotter heard may be
-    // what a lane at the own speed read.
-    match_lanes(lanes_.size());
-  }
   state_ = State::ending;
+  if (talk_) {
+    matched_.clear();
+    heard_.clear();
+    return;
+  }
+  // The first lane is decoded as the utterance is said; the others only
+  // when those before heard no command, as decoding them costs time. Every
+  // lane decoded is matched again: a phrase a later lane's spotter heard may
+  // be what an earlier lane read.
+  flush_streams(0, kEagerLanes);
+  std::size_t decoded = kEagerLanes;
+  std::optional<std::vector<std::size_t>> doubtful;
+  for (const std::size_t upto : {kEagerLanes, kLanesAtOwnSpeed, lanes_.size()}) {
+    if (upto > decoded) {
+      feed(utterance_.data(), utterance_.size(), decoded, upto);
+      flush_streams(decoded, upto);
+      decoded = upto;
+    }
+    const Match match = match_lanes(upto);
+    if (match == Match::in_doubt && !doubtful) doubtful = matched_;
+    if (match == Match::sure) {
+      // Readings that disagree: rather no command than perhaps the wrong one.
+      if (doubtful && *doubtful != matched_) matched_.clear();
+      return;
+    }
+  }
 }
 
-bool SpotterCore::match_lanes(std::size_t count) {
-  matched_.clear();
-  heard_.clear();
-  std::vector<std::size_t> spotted;
+SpotterCore::Match SpotterCore::match_lanes(std::size_t count) {
+  std::vector<std::size_t> doubtful;
+  Tokens doubtful_heard;
   for (std::size_t k = 0; k < std::min(count, lanes_.size()); ++k) {
     const Lane& lane = lanes_[k];
     // What this lane's spotter heard, in order, then what the others heard besides.
-    spotted = lane.hits;
+    std::vector<std::size_t> spotted = lane.hits;
     for (const auto& other : lanes_)
       for (const auto index : other.hits)
         if (std::find(spotted.begin(), spotted.end(), index) == spotted.end()) spotted.push_back(index);
     // At a changed speed the recogniser alone is not trusted with a phrase:
     // the spotter must have heard one too.
     if (lane.speed.changes() && spotted.empty()) continue;
-    heard_ = recognised_tokens(lane);
-    heard_syllables_ = token_syllables(heard_).size();
-    if (utterance_.size() < kLongest) matched_ = matcher_.match(heard_, spotted);
-    if (!matched_.empty()) return true;
+    Tokens heard = recognised_tokens(lane);
+    bool in_doubt = false;
+    std::vector<std::size_t> matched = matcher_.match(heard, spotted, &in_doubt);
+    if (k == 0 || (!matched.empty() && doubtful.empty())) {
+      doubtful = matched;
+      doubtful_heard = heard;
+    }
+    if (!matched.empty() && !in_doubt) {
+      use_match(std::move(matched), std::move(heard));
+      return Match::sure;
+    }
   }
-  return false;
+  use_match(std::move(doubtful), std::move(doubtful_heard));
+  return matched_.empty() ? Match::none : Match::in_doubt;
+}
+
+void SpotterCore::use_match(std::vector<std::size_t> matched, Tokens heard) {
+  matched_ = std::move(matched);
+  heard_ = std::move(heard);
+  heard_syllables_ = token_syllables(heard_).size();
 }
 
 double SpotterCore::quiet_needed() const {
@@ -474,11 +514,11 @@ void SpotterCore::anywhere_step(bool vad_speech, const float* samples, std::size
     gain_ = 1.0f;
     const auto keep = lead_samples(now, settings().anywhere_preroll + kVadOnsetLag);
     lanes_.front().hits.clear();
-    feed(recent_.data() + (recent_.size() - keep), keep);
+    feed(recent_.data() + (recent_.size() - keep), keep, 0, lanes_.size());
     state_ = State::speaking;
     segment_hit_ = flushed_ = false;
   } else {
-    feed(samples, n);
+    feed(samples, n, 0, lanes_.size());
     if (loud) flushed_ = false;
     // Push the end of the speech through the spotter at once rather than
     // waiting for the next sound to fill its decoding window.

@@ -66,6 +66,7 @@ void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {
     for (const auto& reading : phrases_[i].readings) toneless_[i].push_back(flatten_toneless({reading}));
     if (!phrases_[i].readings.empty()) syllables_[i] = token_syllables(phrases_[i].readings.front()).size();
   }
+  longest_ = syllables_.empty() ? 0 : *std::max_element(syllables_.begin(), syllables_.end());
   const auto begins = [](const Tokens& a, const Tokens& b) {
     return a.size() < b.size() && std::equal(a.begin(), a.end(), b.begin());
   };
@@ -103,7 +104,8 @@ std::size_t UtteranceMatcher::toned_distance_to(const Tokens& heard, const std::
   return token_edit_distance(heard, joined);
 }
 
-std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard, const Tokens& heard_toned) const {
+std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard, const Tokens& heard_toned,
+                                                          bool* in_doubt) const {
   // Without the spotter's word, one sound in four may differ: a one-syllable
   // reading must be exact (one changed sound turns 除 into 不).
   const std::size_t allowed = heard.size() / 4;
@@ -123,11 +125,35 @@ std::vector<std::size_t> UtteranceMatcher::nearest_phrase(const Tokens& heard, c
   }
   // Only a clear winner: two phrases equally near are a guess.
   if (best.first > allowed || second == best) return {};
+  // Told apart only by tones that were themselves misheard.
+  if (in_doubt) *in_doubt = second.first == best.first && best.second > 0;
   return {best_index};
 }
 
-std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens,
-                                                 const std::vector<std::size_t>& spotted) const {
+bool UtteranceMatcher::may_become_command(const Tokens& heard_tokens, const std::vector<std::size_t>& spotted) const {
+  std::vector<Tokens> syllables = token_syllables(heard_tokens);
+  if (!syllables.empty() && is_filler(syllables.front())) syllables.erase(syllables.begin());
+  // A filler may still end the utterance.
+  const std::size_t said = syllables.empty() ? 0 : syllables.size() - 1;
+  std::size_t in_a_row = 0;
+  for (const auto index : spotted) in_a_row += index < phrases_.size() ? syllables_[index] : 0;
+  if (said > std::max(longest_, in_a_row)) return false;
+  // Phrases said in a row are found by the spotter; until it finds one, and
+  // while few syllables are heard, anything is possible.
+  constexpr std::size_t kSyllablesToJudge = 4;
+  if (!spotted.empty() || syllables.size() < kSyllablesToJudge) return true;
+  const Tokens heard = flatten_toneless(syllables);
+  for (std::size_t i = 0; i < phrases_.size(); ++i) {
+    if (syllables_[i] < said) continue;
+    for (const auto& reading : toneless_[i])
+      if (2 * prefix_edit_distance(heard, reading) <= heard.size()) return true;
+  }
+  return false;
+}
+
+std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens, const std::vector<std::size_t>& spotted,
+                                                 bool* in_doubt) const {
+  if (in_doubt) *in_doubt = false;
   std::vector<Tokens> syllables = token_syllables(heard_tokens);
   if (!syllables.empty() && is_filler(syllables.front())) syllables.erase(syllables.begin());
   if (!syllables.empty() && is_filler(syllables.back())) syllables.pop_back();
@@ -166,7 +192,7 @@ std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens,
       chosen_rank = rank;
     }
   }
-  return chosen.empty() ? nearest_phrase(heard, heard_toned) : chosen;
+  return chosen.empty() ? nearest_phrase(heard, heard_toned, in_doubt) : chosen;
 }
 
 }  // namespace quillon

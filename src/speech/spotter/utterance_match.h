@@ -35,23 +35,35 @@ class UtteranceMatcher {
   std::size_t size() const { return phrases_.size(); }
   const MatchPhrase& phrase(std::size_t index) const { return phrases_[index]; }
   std::size_t syllable_count(std::size_t index) const { return syllables_[index]; }
+  std::size_t longest_syllable_count() const { return longest_; }
   // Phrases that a longer phrase of the vocabulary begins with (by reading).
   bool begins_longer_phrase(std::size_t index) const { return begins_longer_[index]; }
 
   // The phrases the utterance consists of, in order, or none.
   // `heard`: the recogniser's tokens for the whole utterance; `spotted`: the
   // indices of the phrases the spotter reported in it, in time order.
-  std::vector<std::size_t> match(const Tokens& heard, const std::vector<std::size_t>& spotted) const;
+  // `in_doubt`, when given, is set when the phrase found was told from
+  // another only by tones that were not heard right: another reading of the
+  // utterance may know better.
+  std::vector<std::size_t> match(const Tokens& heard, const std::vector<std::size_t>& spotted,
+                                 bool* in_doubt = nullptr) const;
+
+  // False when an utterance whose reading begins with `heard` can no longer
+  // be a command, however it goes on: too many syllables for the phrases
+  // `spotted` so far and for any other phrase, or after a few syllables, not
+  // even near the beginning of any phrase long enough.
+  bool may_become_command(const Tokens& heard, const std::vector<std::size_t>& spotted) const;
 
  private:
   std::size_t distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const;
   std::size_t toned_distance_to(const Tokens& heard, const std::vector<std::size_t>& sequence) const;
-  std::vector<std::size_t> nearest_phrase(const Tokens& heard, const Tokens& heard_toned) const;
+  std::vector<std::size_t> nearest_phrase(const Tokens& heard, const Tokens& heard_toned, bool* in_doubt) const;
 
   std::vector<MatchPhrase> phrases_;
   std::vector<std::vector<Tokens>> toneless_;  // per phrase, per reading
   std::vector<std::size_t> syllables_;
   std::vector<bool> begins_longer_;
+  std::size_t longest_ = 0;
 };
 
 }  // namespace quillon
