@@ -12,6 +12,7 @@
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
 #include "speech/engines.h"
+#include "speech/wav_reader.h"
 #include "ui/hands_free.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
@@ -226,7 +227,15 @@ class WindowProgram {
       return true;
     });
     install_quit_signal_handler([this] { quit(); });
-    if (options_.exit_after_audio) controller_->set_on_audio_finished([this] { app_.quit(); });
+    if (options_.exit_after_audio) {
+      controller_->set_on_audio_finished([this] { app_.quit(); });
+      // Nobody waits for a message box in such a run, should the file have
+      // become unusable since the start; the log has said what is wrong.
+      controller_->set_on_audio_unusable([this] {
+        waiter_.quit_all();
+        app_.exit(1);
+      });
+    }
   }
 
   // exit() rather than quit(): it ends every nested loop at once (message
@@ -284,6 +293,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(text::kAppTitle);
   const Options options = parse_options(app);
   if (options.run_action) return run_one_action(app, options.action);
+  // An automated run with a recording that cannot be used ends before the
+  // speech engine spends a second starting; the engine reads the file again.
+  if (options.exit_after_audio && !options.audio_file.empty()) {
+    if (const WavAudio wav = read_wav_16k_mono(options.audio_file); !wav.ok) {
+      std::fprintf(stderr, "quillon: cannot listen to %s\n", wav.error.c_str());
+      return 1;
+    }
+  }
   WindowProgram program(app, options);
   return program.run();
 }
