@@ -1,11 +1,12 @@
-// Quillon as a separate process on the private server: `--do` pasting into
-// another program and quitting in the middle of a hold, and a recording that
-// cannot be used.
+// Quillon as a separate process: `--do` on the private server (pasting into
+// another program, quitting in the middle of a hold), a run without a display,
+// and a recording that cannot be used.
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 #include <chrono>
@@ -107,6 +108,40 @@ TEST(QuillonProcessTest, QuittingDuringAHoldReleasesEveryKey) {
     EXPECT_LT(since_quit.elapsed(), 1000) << row.action;
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << row.action;
     EXPECT_EQ(texts(recorder.wait_for(row.expected.size(), 2s)), row.expected) << row.action;
+  }
+}
+
+// Over SSH or in a script: what needs no display answers, the rest says that
+// there is none and fails, instead of being aborted by the toolkit.
+TEST(QuillonProcessTest, WithoutADisplayOnlyTheConsoleOptionsRun) {
+  const struct {
+    QStringList arguments;
+    const char* display;  // nullptr: unset
+    int exit_code;
+    const char* said;  // on standard output when the run succeeds, else on standard error
+  } rows[] = {
+      {{"--version"}, nullptr, 0, "Quillon "},
+      {{"--help"}, nullptr, 0, "--list-recognizers"},
+      {{"--list-recognizers"}, nullptr, 0, "scripted"},
+      {{"--no-such-option"}, nullptr, 1, "no-such-option"},
+      {{"--do", "Ctrl+V"}, nullptr, 1, "no display found (DISPLAY is not set)"},
+      {{"--no-intro"}, nullptr, 1, "no display found"},
+      {{"--do", "Ctrl+V"}, ":59999", 1, "the X display :59999 cannot be opened"},
+  };
+  for (const auto& row : rows) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    if (row.display) environment.insert("DISPLAY", row.display);
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(quillon_binary(), row.arguments);
+    ASSERT_TRUE(run.waitForFinished(10000)) << row.arguments.join(' ').toStdString();
+    const std::string out = run.readAllStandardOutput().toStdString();
+    const std::string err = run.readAllStandardError().toStdString();
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << row.arguments.join(' ').toStdString() << err;
+    EXPECT_EQ(run.exitCode(), row.exit_code) << row.arguments.join(' ').toStdString() << err;
+    EXPECT_NE((row.exit_code == 0 ? out : err).find(row.said), std::string::npos) << out << err;
   }
 }
 
