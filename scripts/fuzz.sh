@@ -13,7 +13,10 @@ for target in build-fuzz/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds="fuzz/seeds/$name"
   [ -d "$seeds" ] || seeds=""
+  # A target that needs flags of its own has them in fuzz/<target>.flags.
+  flags=()
+  [ -f "fuzz/$name.flags" ] && read -r -a flags <"fuzz/$name.flags"
   echo "fuzzing $name for $seconds s"
-  "$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 "$corpus" $seeds \
-    2>&1 | tail -n 12
+  "$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 "${flags[@]}" "$corpus" \
+    $seeds 2>&1 | tail -n 12
 done

@@ -24,6 +24,33 @@ std::string first_forbidden(const std::string& text, std::string_view forbidden)
   return at == std::string::npos ? std::string() : std::string(1, text[at]);
 }
 
+const char* audio_fault_text(WavFault fault) {
+  switch (fault) {
+    case WavFault::none:
+    case WavFault::unreadable:
+      return text::kAudioUnreadable;
+    case WavFault::empty:
+      return text::kAudioEmpty;
+    case WavFault::not_wav:
+      return text::kAudioNotWav;
+    case WavFault::damaged:
+      return text::kAudioDamaged;
+    case WavFault::cut_short:
+      return text::kAudioCutShort;
+    case WavFault::unsupported_encoding:
+      return text::kAudioEncoding;
+    case WavFault::unsupported_sample_size:
+      return text::kAudioSampleSize;
+    case WavFault::unsupported_rate:
+      return text::kAudioRate;
+    case WavFault::unsupported_channels:
+      return text::kAudioChannels;
+    case WavFault::too_large:
+      return text::kAudioTooLarge;
+  }
+  return text::kAudioUnreadable;
+}
+
 }  // namespace
 
 bool is_chinese_recognizer(const std::string& name) {
@@ -240,12 +267,16 @@ std::optional<float> MainController::capture_level() const {
   return recognizer_->capture_level();
 }
 
-// A capture device that cannot be opened is named, with what to check; any
-// other failure keeps the general message.
+// A capture device that cannot be opened is named, with what to check, and an
+// audio file with what is wrong with it; any other failure keeps the general message.
 void MainController::report_activation_failure(const SpeechStatus& status) {
-  const std::string message = status.capture_device.empty()
-                                  ? std::string(text::kActivationFailed)
-                                  : text::kNoMicrophoneBefore + status.capture_device + text::kNoMicrophoneAfter;
+  if (!status.audio_file.empty() && on_audio_unusable_) return on_audio_unusable_();
+  std::string message = text::kActivationFailed;
+  if (!status.audio_file.empty()) {
+    message = text::kAudioFileBefore + status.audio_file + text::kAudioFileAfter + audio_fault_text(status.audio_fault);
+  } else if (!status.capture_device.empty()) {
+    message = text::kNoMicrophoneBefore + status.capture_device + text::kNoMicrophoneAfter;
+  }
   platform_.messages.inform(text::kAppTitle, message);
 }
 

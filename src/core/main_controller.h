@@ -61,6 +61,9 @@ class MainController : public RecognitionListener {
   // Called once the audio file given on the command line has been heard and
   // every run it started has ended.
   void set_on_audio_finished(std::function<void()> done) { on_audio_finished_ = std::move(done); }
+  // Called instead of the message that names the audio file and its fault
+  // when the file cannot be listened to.
+  void set_on_audio_unusable(std::function<void()> refused) { on_audio_unusable_ = std::move(refused); }
   // At most one; null to stop telling.
   void set_observer(WindowLogicObserver* observer) { observer_ = observer; }
 
@@ -102,6 +105,7 @@ class MainController : public RecognitionListener {
   int runs_in_progress_ = 0;
   bool audio_finished_ = false;
   std::function<void()> on_audio_finished_;
+  std::function<void()> on_audio_unusable_;
   WindowLogicObserver* observer_ = nullptr;
 };
 

@@ -169,14 +169,16 @@ std::vector<std::string> apply(const SettingValues& values, const char* layer, S
 
 std::span<const SettingField> setting_fields() { return kFields; }
 
+// The inverse of join_setting_list, also for a last item that is empty.
 std::vector<std::string> split_setting_list(std::string_view text) {
   std::vector<std::string> items;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find(kListSeparator), text.size());
+  if (text.empty()) return items;
+  for (;;) {
+    const std::size_t end = text.find(kListSeparator);
     items.emplace_back(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
+    if (end == std::string_view::npos) return items;
+    text.remove_prefix(end + 1);
   }
-  return items;
 }
 
 std::string join_setting_list(const std::vector<std::string>& items) {

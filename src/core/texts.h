@@ -121,6 +121,21 @@ inline constexpr const char* kLoadFailed =
 inline constexpr const char* kChooseGame = "请选择一个游戏!";
 inline constexpr const char* kActivationFailed = "没有激活语音词汇文件，可能是声音设备被其他程序使用！";
 
+// The audio file given on the command line cannot be listened to: its path
+// goes between the two, then what is wrong with it.
+inline constexpr const char* kAudioFileBefore = "无法使用录音文件 ";
+inline constexpr const char* kAudioFileAfter = "：";
+inline constexpr const char* kAudioUnreadable = "无法打开或读取这个文件。";
+inline constexpr const char* kAudioEmpty = "文件是空的。";
+inline constexpr const char* kAudioNotWav = "这不是 WAV 录音文件。";
+inline constexpr const char* kAudioDamaged = "WAV 文件已损坏：缺少格式块或数据块，或者格式块有误。";
+inline constexpr const char* kAudioCutShort = "文件不完整，在中途被截断了。";
+inline constexpr const char* kAudioEncoding = "不支持这种编码：只能读取未压缩的 PCM 和浮点录音。";
+inline constexpr const char* kAudioSampleSize = "不支持这种采样位数：只能读取 8、16、24、32 位 PCM 和 32 位浮点录音。";
+inline constexpr const char* kAudioRate = "不支持这种采样率：只能读取 1000 到 768000 Hz 的录音。";
+inline constexpr const char* kAudioChannels = "录音没有声道。";
+inline constexpr const char* kAudioTooLarge = "文件太大：最多读取 1 GB、一小时长的录音。";
+
 // No capture device could be opened: which one was tried goes between the two.
 inline constexpr const char* kNoMicrophoneBefore = "没有找到可用的麦克风（设备 ";
 inline constexpr const char* kNoMicrophoneAfter =

@@ -58,12 +58,8 @@ class ListeningEngine : public RecognizerBase {
 
   SpeechStatus start_listening() override {
     if (!source_) {
-      std::string error;
-      source_ = open_source(error);
-      if (!source_) {
-        return options_.audio_file.empty() ? SpeechStatus::no_capture_device(options_.capture_device, error)
-                                           : SpeechStatus::failure(error);
-      }
+      SpeechStatus status = open_source();
+      if (!status.ok) return status;
     } else {
       source_->restart();
     }
@@ -103,12 +99,19 @@ class ListeningEngine : public RecognizerBase {
     unsigned generation;
   };
 
-  std::unique_ptr<AudioSource> open_source(std::string& error) {
-    if (options_.audio_file.empty()) return open_capture_device(options_.capture_device, error);
+  SpeechStatus open_source() {
+    if (options_.audio_file.empty()) {
+      std::string error;
+      source_ = open_capture_device(options_.capture_device, error);
+      return source_ ? SpeechStatus::success() : SpeechStatus::no_capture_device(options_.capture_device, error);
+    }
     WavAudio wav = read_wav_16k_mono(options_.audio_file);
-    error = wav.error;
-    if (!wav.ok) return nullptr;
-    return std::make_unique<FileAudioSource>(std::move(wav.samples));
+    if (!wav.ok) {
+      std::fprintf(stderr, "quillon: cannot listen to %s\n", wav.error.c_str());
+      return SpeechStatus::unusable_audio_file(options_.audio_file, wav.fault, wav.error);
+    }
+    source_ = std::make_unique<FileAudioSource>(std::move(wav.samples));
+    return SpeechStatus::success();
   }
 
   void post(std::vector<Decision>& decisions, unsigned generation) {

@@ -10,18 +10,36 @@
 #include <string>
 #include <vector>
 
+#include "speech/wav_reader.h"
+
 namespace quillon {
 
 struct SpeechStatus {
   bool ok = true;
-  std::string error;  // for the log; the window shows its own fixed message
+  std::string error;  // for the log; the window says it in its own words
   // Set when listening failed because this capture device could not be opened.
   std::string capture_device;
+  // Set when listening failed because this audio file cannot be used, and why.
+  std::string audio_file;
+  WavFault audio_fault = WavFault::none;
 
   static SpeechStatus success() { return {}; }
-  static SpeechStatus failure(std::string why) { return {false, std::move(why), {}}; }
+  static SpeechStatus failure(std::string why) {
+    SpeechStatus status;
+    status.ok = false;
+    status.error = std::move(why);
+    return status;
+  }
   static SpeechStatus no_capture_device(std::string device, std::string why) {
-    return {false, std::move(why), std::move(device)};
+    SpeechStatus status = failure(std::move(why));
+    status.capture_device = std::move(device);
+    return status;
+  }
+  static SpeechStatus unusable_audio_file(std::string path, WavFault fault, std::string why) {
+    SpeechStatus status = failure(std::move(why));
+    status.audio_file = std::move(path);
+    status.audio_fault = fault;
+    return status;
   }
 };
 

@@ -9,9 +9,11 @@
 #include "core/main_controller.h"
 #include "core/texts.h"
 #include "input/desktop.h"
+#include "input/display.h"
 #include "input/messages_qt.h"
 #include "input/waiter_qt.h"
 #include "speech/engines.h"
+#include "speech/wav_reader.h"
 #include "ui/hands_free.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
@@ -36,43 +38,81 @@ struct Options {
   SettingValues settings;  // given for this run only
 };
 
-Options parse_options(QCoreApplication& app) {
+// Every option. The arguments are parsed once before any application object
+// exists, to choose the kind of run, and again by the application of that run.
+struct CommandLine {
   QCommandLineParser parser;
-  parser.setApplicationDescription("Quillon: voice commands for games and applications.");
-  parser.addHelpOption();
-  const QCommandLineOption do_option("do", "Carry out one action string and exit.", "ACTION");
-  const QCommandLineOption folder("program-folder", "Where the vocabulary files live.", "DIR");
-  const QCommandLineOption recognizer("recognizer", "The speech engine to use.", "NAME");
-  const QCommandLineOption list("list-recognizers", "Print the speech engines that can run here.");
-  const QCommandLineOption audio("audio-file", "Listen to a WAV file instead of the microphone.", "WAV");
-  const QCommandLineOption exit_after("exit-after-audio", "Quit once the audio file has been heard.");
-  const QCommandLineOption models("model-dir", "Where the speech models are.", "DIR");
-  const QCommandLineOption game("game", "Choose this game at start.", "NAME");
-  const QCommandLineOption listen("listen", "Start the voice commands of the chosen game.");
-  const QCommandLineOption no_intro("no-intro", "Skip the start-up advice and the home page.");
-  parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro});
-  for (const SettingField& field : setting_fields()) {
-    if (field.option) parser.addOption(QCommandLineOption(field.option, field.option_help, field.option_value));
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption do_option{"do", "Carry out one action string and exit.", "ACTION"};
+  const QCommandLineOption folder{"program-folder", "Where the vocabulary files live.", "DIR"};
+  const QCommandLineOption recognizer{"recognizer", "The speech engine to use.", "NAME"};
+  const QCommandLineOption list{"list-recognizers", "Print the speech engines that can run here."};
+  const QCommandLineOption audio{"audio-file", "Listen to a WAV file instead of the microphone.", "WAV"};
+  const QCommandLineOption exit_after{"exit-after-audio", "Quit once the audio file has been heard."};
+  const QCommandLineOption models{"model-dir", "Where the speech models are.", "DIR"};
+  const QCommandLineOption game{"game", "Choose this game at start.", "NAME"};
+  const QCommandLineOption listen{"listen", "Start the voice commands of the chosen game."};
+  const QCommandLineOption no_intro{"no-intro", "Skip the start-up advice and the home page."};
+
+  CommandLine() {
+    parser.setApplicationDescription(
+        "Quillon: voice commands for games and applications.\n"
+        "--help, --version and --list-recognizers need no display; the window and --do need one.");
+    parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro});
+    for (const SettingField& field : setting_fields()) {
+      if (field.option) parser.addOption(QCommandLineOption(field.option, field.option_help, field.option_value));
+    }
   }
-  parser.process(app);
-  Options o;
-  o.settings = settings_from_command_line([&parser](const char* option) {
-    std::vector<std::string> given;
-    for (const QString& value : parser.values(QString::fromLatin1(option))) given.push_back(value.toStdString());
-    return given;
-  });
-  o.run_action = parser.isSet(do_option);
-  o.action = parser.value(do_option);
-  o.program_folder = parser.value(folder).toStdString();
-  o.recognizer = parser.value(recognizer).toStdString();
-  o.list_recognizers = parser.isSet(list);
-  o.audio_file = parser.value(audio).toStdString();
-  o.exit_after_audio = parser.isSet(exit_after);
-  o.model_dir = parser.value(models).toStdString();
-  o.game = parser.value(game).toStdString();
-  o.listen = parser.isSet(listen);
-  o.intro = !parser.isSet(no_intro);
-  return o;
+
+  // Runs that only answer on the console, so that they work over SSH, in
+  // scripts and in package checks. Valid once the arguments are parsed.
+  bool needs_display() const {
+    return !parser.isSet(help) && !parser.isSet("help-all") && !parser.isSet(version) && !parser.isSet(list);
+  }
+
+  Options options() const {
+    Options o;
+    o.settings = settings_from_command_line([this](const char* option) {
+      std::vector<std::string> given;
+      for (const QString& value : parser.values(QString::fromLatin1(option))) given.push_back(value.toStdString());
+      return given;
+    });
+    o.run_action = parser.isSet(do_option);
+    o.action = parser.value(do_option);
+    o.program_folder = parser.value(folder).toStdString();
+    o.recognizer = parser.value(recognizer).toStdString();
+    o.list_recognizers = parser.isSet(list);
+    o.audio_file = parser.value(audio).toStdString();
+    o.exit_after_audio = parser.isSet(exit_after);
+    o.model_dir = parser.value(models).toStdString();
+    o.game = parser.value(game).toStdString();
+    o.listen = parser.isSet(listen);
+    o.intro = !parser.isSet(no_intro);
+    return o;
+  }
+};
+
+QStringList arguments_of(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(QString::fromLocal8Bit(argv[i]));
+  return arguments;
+}
+
+// A platform or display named for Qt (offscreen, say) is Qt's to open; only
+// what it would choose itself is checked before it tries.
+bool qt_display_named(const QStringList& arguments) {
+  const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+  if (!platform.isEmpty() && !platform.startsWith("xcb")) return true;
+  for (const char* qt_option : {"-platform", "--platform", "-display", "--display"}) {
+    if (arguments.contains(QLatin1String(qt_option))) return true;
+  }
+  return false;
+}
+
+void name_application() {
+  QCoreApplication::setApplicationName(text::kAppTitle);
+  QCoreApplication::setApplicationVersion(QUILLON_VERSION);
 }
 
 // Carries out one action string on the desktop as a recognised phrase would,
@@ -142,7 +182,8 @@ EngineOptions engine_options_for(const Options& o, const Settings& settings) {
   return engine_options;
 }
 
-int list_recognizers(const Options& o) {
+// What a run without a display does once --help and --version are answered.
+int run_on_console(const Options& o) {
   const SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
   for (const std::string& name : available_engines(engine_options_for(o, settings.current()))) {
     std::printf("%s\n", name.c_str());
@@ -226,7 +267,15 @@ class WindowProgram {
       return true;
     });
     install_quit_signal_handler([this] { quit(); });
-    if (options_.exit_after_audio) controller_->set_on_audio_finished([this] { app_.quit(); });
+    if (options_.exit_after_audio) {
+      controller_->set_on_audio_finished([this] { app_.quit(); });
+      // Nobody waits for a message box in such a run, should the file have
+      // become unusable since the start; the log has said what is wrong.
+      controller_->set_on_audio_unusable([this] {
+        waiter_.quit_all();
+        app_.exit(1);
+      });
+    }
   }
 
   // exit() rather than quit(): it ends every nested loop at once (message
@@ -273,17 +322,39 @@ class WindowProgram {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Listing the engines needs no display.
-  for (int i = 1; i < argc; ++i) {
-    if (std::string_view(argv[i]) == "--list-recognizers") {
-      QCoreApplication console(argc, argv);
-      return list_recognizers(parse_options(console));
-    }
+  CommandLine command_line;
+  const QStringList arguments = arguments_of(argc, argv);
+  const bool parsed = command_line.parser.parse(arguments);
+  const bool console_only = parsed && !command_line.needs_display();
+  std::optional<DisplayCheck> display;
+  if (!console_only && !qt_display_named(arguments)) display.emplace();
+  const bool no_display = display && display->problem();
+  // A command line that does not parse may hold Qt's own options, which only
+  // the GUI application takes out; without a display it is refused at once.
+  if (console_only || (!parsed && no_display)) {
+    QCoreApplication console(argc, argv);
+    name_application();
+    command_line.parser.process(console);  // answers --help and --version, or refuses the command line
+    return run_on_console(command_line.options());
+  }
+  if (no_display) {
+    std::fprintf(stderr, "quillon: no display found (%s); the window and --do need one\n", display->problem()->c_str());
+    return 1;
   }
   QApplication app(argc, argv);
-  QApplication::setApplicationName(text::kAppTitle);
-  const Options options = parse_options(app);
+  display.reset();
+  name_application();
+  command_line.parser.process(app);
+  const Options options = command_line.options();
   if (options.run_action) return run_one_action(app, options.action);
+  // An automated run with a recording that cannot be used ends before the
+  // speech engine spends a second starting; the engine reads the file again.
+  if (options.exit_after_audio && !options.audio_file.empty()) {
+    if (const WavAudio wav = read_wav_16k_mono(options.audio_file); !wav.ok) {
+      std::fprintf(stderr, "quillon: cannot listen to %s\n", wav.error.c_str());
+      return 1;
+    }
+  }
   WindowProgram program(app, options);
   return program.run();
 }

@@ -24,9 +24,13 @@ bool is_list_setting(const std::string& key) {
 }
 
 // An unquoted value with commas reads as a list (ALSA names such as
-// "plughw:CARD=PCH,DEV=0" have them): it is one value, unless the setting is a list.
+// "plughw:CARD=PCH,DEV=0" have them): it is one value, unless the setting is a
+// list. Qt reads a list with an item it had to mark (one holding a NUL, say)
+// as a list of variants.
 std::string value_text(const std::string& key, const QVariant& value) {
-  if (value.typeId() != QMetaType::QStringList) return value.toString().toStdString();
+  if (value.typeId() != QMetaType::QStringList && value.typeId() != QMetaType::QVariantList) {
+    return value.toString().toStdString();
+  }
   if (!is_list_setting(key)) return value.toStringList().join(',').toStdString();
   std::vector<std::string> items;
   for (const QString& item : value.toStringList()) items.push_back(item.toStdString());
@@ -65,6 +69,7 @@ std::optional<QByteArray> ini_bytes(const SettingValues& values) {
     if (ini.status() != QSettings::NoError) return std::nullopt;
   }
   QFile file(draft);
+  if (values.empty() && !file.exists()) return QByteArray();  // Qt writes no file for no values
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   return file.readAll();
 }
@@ -94,8 +99,12 @@ SettingsFileRead read_settings_file(const std::string& path) {
   if (ini.status() == QSettings::AccessError) return {{}, "cannot be read"};
   if (ini.status() == QSettings::FormatError) return {{}, "is damaged"};
   SettingsFileRead read;
-  for (const QString& key : ini.allKeys())
+  for (const QString& key : ini.allKeys()) {
+    // A line with no name ("[group]" then "=x") lists a key that Qt can
+    // neither look up nor write back; it holds no setting.
+    if (key.isEmpty() || key.startsWith('/') || key.endsWith('/') || key.contains("//")) continue;
     read.values[key.toStdString()] = value_text(key.toStdString(), ini.value(key));
+  }
   return read;
 }
 

@@ -30,6 +30,10 @@ TEST(SettingsFile, ReadingFindsTheValuesOrSaysWhyTheFileWasNotUsed) {
        "[audio]\ncapture_device=plughw:CARD=PCH,DEV=0\n[later]\nkey=1\n",
        {{kCaptureDeviceKey, "plughw:CARD=PCH,DEV=0"}, {"later/key", "1"}},
        false},
+      {"a line with no name",
+       "[audio]\ncapture_device=pulse\n[push_to_talk]\n=F9\n",
+       {{kCaptureDeviceKey, "pulse"}},
+       false},
       {"an unclosed group", "[audio\ncapture_device=pulse\n", {}, true},
       {"binary garbage", QByteArray("\xff\xfe\x00\x01[\x02", 6), {}, true},
       {"a folder", "/", {}, true},
@@ -51,6 +55,8 @@ TEST(SettingsFile, AListReadsBackItemByItemWhateverItsItemsHold) {
       "A=a",
       "帝国时代=title:Age of Empires, II",
       "A=a\nB=title:x, y\nC=title:\"quoted\" = ;",
+      "A=a\n",                              // an empty last item
+      std::string("A=\0a\nB=b", 9) + "\n",  // Qt marks an item with a NUL
   };
   for (const std::string& list : lists) {
     QTemporaryDir dir;
@@ -59,6 +65,10 @@ TEST(SettingsFile, AListReadsBackItemByItemWhateverItsItemsHold) {
     ASSERT_EQ(write_settings_file(path, values), std::nullopt);
     EXPECT_EQ(read_settings_file(path).values, values) << list;
   }
+  QTemporaryDir dir;
+  const std::string nothing = dir.filePath("nothing.ini").toStdString();
+  ASSERT_EQ(write_settings_file(nothing, {}), std::nullopt);
+  EXPECT_EQ(read_settings_file(nothing).values, SettingValues{});
 }
 
 TEST(SettingsFile, ADamagedFileMeansTheDefaultsUntilAChangeReplacesIt) {

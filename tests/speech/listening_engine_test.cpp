@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,23 @@ TEST(ListeningEngine, OnlyAudioThePushToTalkGateLetsThroughIsDecoded) {
     EXPECT_EQ(events.heard, c.heard) << c.name;
   }
   fs::remove_all(dir);
+}
+
+TEST(ListeningEngine, AnAudioFileThatCannotBeUsedIsNamedWithItsFault) {
+  const fs::path wav = fs::temp_directory_path() / ("quillon-empty-" + std::to_string(getpid()) + ".wav");
+  std::ofstream{wav};
+  EngineOptions options;
+  options.audio_file = wav.string();
+  Strings core_log;
+  RecordingEngine engine(options, core_log);
+  ASSERT_TRUE(engine.create_context().ok);
+  ASSERT_TRUE(engine.init_grammar().ok);
+  const SpeechStatus status = engine.set_rules_active(true);
+  EXPECT_FALSE(status.ok);
+  EXPECT_EQ(status.audio_file, wav.string());
+  EXPECT_EQ(status.audio_fault, WavFault::empty);
+  EXPECT_EQ(status.capture_device, "");
+  fs::remove(wav);
 }
 
 }  // namespace

@@ -148,7 +148,9 @@ class FakeRecognizer : public Recognizer {
   std::vector<std::string> names{"Quillon 测试 中文识别器"};
   std::set<std::string> failing;  // "context", "grammar", "interest", "load", "activate", "deactivate"
   std::vector<std::string> unsupported;
-  std::string missing_device;  // activation fails because this capture device cannot be opened
+  std::string missing_device;             // activation fails because this capture device cannot be opened
+  WavFault audio_fault = WavFault::none;  // activation fails because kAudioFile has this fault
+  static inline const std::string kAudioFile = "/recordings/take.wav";
   std::optional<float> level;
   std::string capture_device = "default";
   std::vector<std::string> alike;  // what sounds like any phrase, where among the others asked about
@@ -171,6 +173,7 @@ class FakeRecognizer : public Recognizer {
   SpeechStatus set_rules_active(bool on) override {
     SpeechStatus status = step(on ? "activate" : "deactivate");
     if (on && !missing_device.empty()) status = SpeechStatus::no_capture_device(missing_device, "no such device");
+    if (on && audio_fault != WavFault::none) status = SpeechStatus::unusable_audio_file(kAudioFile, audio_fault, "bad");
     if (status.ok) active = on;
     return status;
   }

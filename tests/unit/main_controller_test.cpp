@@ -577,6 +577,24 @@ TEST(AudioFile, FinishesOnlyAfterTheRunsItStarted) {
   EXPECT_EQ(w.desktop.log.back(), "wait 0.5");
 }
 
+// The window names the file and its fault; a run that would end with the
+// file ends at once instead, with no message box to wait on.
+TEST(AudioFile, AnUnusableFileIsNamedWithItsFaultOrEndsTheRun) {
+  const std::string named =
+      std::string(text::kAudioFileBefore) + FakeRecognizer::kAudioFile + text::kAudioFileAfter + text::kAudioCutShort;
+  for (const bool ends_run : {false, true}) {
+    Window w;
+    w.open("Windows");
+    w.recognizer.audio_fault = WavFault::cut_short;
+    int ended = 0;
+    if (ends_run) w.controller.set_on_audio_unusable([&] { ++ended; });
+    w.controller.toggle_voice_commands();
+    EXPECT_EQ(w.desktop.log, ends_run ? Log{"speech activate"} : (Log{"speech activate", app_message(named)}));
+    EXPECT_EQ(ended, ends_run ? 1 : 0);
+    EXPECT_FALSE(w.controller.state().rule_active);
+  }
+}
+
 // ---- following from outside the window (tray, echo, focus) ---------------
 
 struct RecordingObserver : WindowLogicObserver {

@@ -1,16 +1,24 @@
-// `quillon --do` as a separate process on the private server: pasting into
-// another program, and quitting in the middle of a hold.
+// Quillon as a separate process: `--do` on the private server (pasting into
+// another program, quitting in the middle of a hold), a run without a display,
+// and a recording that cannot be used.
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QTemporaryDir>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "spotter/model_location.h"
 #include "support/raw_recorder.h"
+#include "support/wav_file.h"
 #include "support/x_probe.h"
 #include "x11/quillon_process.h"
 #include "x11/x11_environment.h"
@@ -100,6 +108,81 @@ TEST(QuillonProcessTest, QuittingDuringAHoldReleasesEveryKey) {
     EXPECT_LT(since_quit.elapsed(), 1000) << row.action;
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << row.action;
     EXPECT_EQ(texts(recorder.wait_for(row.expected.size(), 2s)), row.expected) << row.action;
+  }
+}
+
+// Over SSH or in a script: what needs no display answers, the rest says that
+// there is none and fails, instead of being aborted by the toolkit.
+TEST(QuillonProcessTest, WithoutADisplayOnlyTheConsoleOptionsRun) {
+  const struct {
+    QStringList arguments;
+    const char* display;  // nullptr: unset
+    int exit_code;
+    const char* said;  // on standard output when the run succeeds, else on standard error
+  } rows[] = {
+      {{"--version"}, nullptr, 0, "Quillon "},
+      {{"--help"}, nullptr, 0, "--list-recognizers"},
+      {{"--list-recognizers"}, nullptr, 0, "scripted"},
+      {{"--no-such-option"}, nullptr, 1, "no-such-option"},
+      {{"--do", "Ctrl+V"}, nullptr, 1, "no display found (DISPLAY is not set)"},
+      {{"--no-intro"}, nullptr, 1, "no display found"},
+      {{"--do", "Ctrl+V"}, ":59999", 1, "the X display :59999 cannot be opened"},
+  };
+  for (const auto& row : rows) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    if (row.display) environment.insert("DISPLAY", row.display);
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(quillon_binary(), row.arguments);
+    ASSERT_TRUE(run.waitForFinished(10000)) << row.arguments.join(' ').toStdString();
+    const std::string out = run.readAllStandardOutput().toStdString();
+    const std::string err = run.readAllStandardError().toStdString();
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << row.arguments.join(' ').toStdString() << err;
+    EXPECT_EQ(run.exitCode(), row.exit_code) << row.arguments.join(' ').toStdString() << err;
+    EXPECT_NE((row.exit_code == 0 ? out : err).find(row.said), std::string::npos) << out << err;
+  }
+}
+
+// A recording that cannot be used ends an --exit-after-audio run at once,
+// unsuccessfully, with the file and its fault on standard error and no
+// message box to wait for.
+TEST(QuillonProcessTest, AnUnusableRecordingEndsTheRunNamingItsFault) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const std::filesystem::path sound = folder.filePath("sound.wav").toStdString();
+  ASSERT_TRUE(write_wav(sound, std::vector<float>(1600, 0.25f)));
+  std::ifstream in(sound, std::ios::binary);
+  const std::string wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string seven_bits = wav;
+  seven_bits[34] = 7;  // bits per sample
+
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* fault;
+  } rows[] = {
+      {"empty.wav", "", "empty"},
+      {"cut.wav", wav.substr(0, 30), "cut short"},
+      {"seven.wav", seven_bits, "7-bit PCM samples"},
+  };
+  for (const auto& row : rows) {
+    const QString path = folder.filePath(row.name);
+    std::ofstream(path.toStdString(), std::ios::binary) << row.bytes;
+    QElapsedTimer timer;
+    timer.start();
+    QProcess run;
+    run.start(quillon_binary(),
+              {"--no-intro", "--program-folder", folder.path(), "--model-dir", QString::fromStdString(models_folder()),
+               "--game", "Windows", "--listen", "--audio-file", path, "--exit-after-audio"});
+    ASSERT_TRUE(run.waitForFinished(20000)) << row.name;
+    const std::string log = run.readAllStandardError().toStdString();
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << log;
+    EXPECT_EQ(run.exitCode(), 1) << log;
+    EXPECT_NE(log.find(path.toStdString() + ": " + row.fault), std::string::npos) << log;
+    // Found before the speech engine starts, which takes a second or more.
+    EXPECT_LT(timer.elapsed(), 3000) << row.name;
   }
 }
 
