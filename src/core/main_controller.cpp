@@ -1,5 +1,7 @@
 #include "core/main_controller.h"
 
+#include <cstdio>
+
 #include "core/texts.h"
 #include "vocabulary/ascii_case.h"
 #include "vocabulary/vocab_text.h"
@@ -45,7 +47,8 @@ MainController::MainController(MainView& view, Recognizer* recognizer, Vocabular
           },
           [this](const std::string& phrase, const std::string& action) {
             if (observer_) observer_->heard(phrase, action);
-          }) {}
+          },
+          [](const std::string& line) { std::fprintf(stderr, "quillon: %s\n", line.c_str()); }) {}
 
 void MainController::prompt(const std::string& text) { platform_.messages.inform(text::kPromptTitle, text); }
 
