@@ -395,9 +395,14 @@ void MainController::tell_overlaps(const std::string& phrase, const std::vector<
 // that two entries say alike were told by tell_overlaps.
 void MainController::warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing) {
   if (!recognizer_) return;
-  const HeardPhrases others = phrases_to_hear(existing);
+  const HeardPhrases heard = phrases_to_hear(existing);
+  std::vector<std::string> others;
   std::unordered_map<std::string, const std::string*> written_of;
-  for (std::size_t k = 0; k < others.said.size(); ++k) written_of.emplace(others.said[k], &existing[others.written[k]]);
+  for (std::size_t k = 0; k < heard.said.size(); ++k) {
+    if (!heard.acts[k]) continue;
+    others.push_back(heard.said[k]);
+    written_of.emplace(heard.said[k], &existing[heard.written[k]]);
+  }
   std::vector<std::string> mine{phrase};
   if (const auto slot = number_slot(phrase)) {
     mine.clear();
@@ -405,7 +410,7 @@ void MainController::warn_if_sounds_alike(const std::string& phrase, const std::
   }
   std::vector<std::string> alike;
   for (const std::string& said : mine) {
-    for (const std::string& other : recognizer_->phrases_alike(said, others.said)) {
+    for (const std::string& other : recognizer_->phrases_alike(said, others)) {
       if (said_with_numbers(other) == said_with_numbers(said)) continue;
       const std::string& written = *written_of.at(other);
       if (std::find(alike.begin(), alike.end(), written) == alike.end()) alike.push_back(written);

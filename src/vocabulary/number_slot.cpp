@@ -140,21 +140,31 @@ HeardPhrases phrases_to_hear(const std::vector<std::string>& phrases) {
   }
   HeardPhrases heard;
   std::unordered_set<std::string> taken;
-  const auto add = [&](std::string text, std::size_t written) {
+  const auto add = [&](std::string text, std::size_t written, bool acts) {
     if (!taken.insert(text).second) return;
     heard.said.push_back(std::move(text));
     heard.written.push_back(written);
+    heard.acts.push_back(acts);
   };
   for (std::size_t k = 0; k < phrases.size(); ++k) {
     const std::string& phrase = phrases[k];
     if (!has_bracket(phrase)) {
-      add(phrase, k);
+      add(phrase, k, true);
     } else if (const auto slot = number_slot(phrase)) {
       for (SaidNumber& expansion : slot_expansions(phrase, *slot)) {
-        if (!said_plainly.contains(said_with_numbers(expansion.text))) add(std::move(expansion.text), k);
+        if (!said_plainly.contains(said_with_numbers(expansion.text))) add(std::move(expansion.text), k, true);
       }
     } else {
       heard.unsayable.push_back(phrase);
+    }
+  }
+  for (std::size_t k = 0; k < phrases.size(); ++k) {
+    const auto slot = number_slot(phrases[k]);
+    if (!slot) continue;
+    const NumberSlot every{slot->at, slot->length, 0, kLargestSlotNumber};
+    for (SaidNumber& other : slot_expansions(phrases[k], every)) {
+      const bool in_range = other.number >= slot->first && other.number <= slot->last;
+      if (!in_range && !said_plainly.contains(said_with_numbers(other.text))) add(std::move(other.text), k, false);
     }
   }
   return heard;

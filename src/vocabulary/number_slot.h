@@ -57,11 +57,15 @@ std::string with_number(std::string_view action, int number);
 // The phrases of a vocabulary as engines are to hear them: a plain phrase as
 // written, a slot phrase as its expansions. Plain phrases win: an expansion
 // that a plain phrase already says (digits read as numbers) is left out, and
-// so is one an earlier slot phrase says. Phrases with brackets that are no
+// so is one an earlier slot phrase says. After them come the slot phrases said
+// with the other numbers of 0 to 99, which do nothing when heard: without them
+// an engine hearing 选择十号部队 beside 选择[1-9]号部队 would take the nearest
+// phrase it knows, 选择四号部队, and act. Phrases with brackets that are no
 // slot cannot be said and are listed apart.
 struct HeardPhrases {
-  std::vector<std::string> said;     // each text once, in the vocabulary's order
+  std::vector<std::string> said;     // each text once
   std::vector<std::size_t> written;  // per said text: the index of its phrase in the input
+  std::vector<bool> acts;            // per said text: false for a number outside its slot's range
   std::vector<std::string> unsayable;
 };
 HeardPhrases phrases_to_hear(const std::vector<std::string>& phrases);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "support/vocab_samples.h"
@@ -128,10 +129,35 @@ TEST(PhrasesToHear, PlainPhrasesAndEarlierSlotsKeepWhatTheySay) {
   };
   for (const Row& row : rows) {
     const HeardPhrases heard = phrases_to_hear(row.phrases);
-    EXPECT_EQ(heard.said, row.said) << row.what;
-    EXPECT_EQ(heard.written, row.written) << row.what;
+    Texts acting;
+    std::vector<std::size_t> written;
+    for (std::size_t k = 0; k < heard.said.size(); ++k) {
+      if (!heard.acts[k]) continue;
+      acting.push_back(heard.said[k]);
+      written.push_back(heard.written[k]);
+    }
+    EXPECT_EQ(acting, row.said) << row.what;
+    EXPECT_EQ(written, row.written) << row.what;
     EXPECT_EQ(heard.unsayable, row.unsayable) << row.what;
   }
+}
+
+// Engines also hear the numbers outside a slot's range, so that 十 is not
+// taken for the nearest number in range; those come last and do nothing.
+TEST(PhrasesToHear, NumbersOutsideTheRangeAreHeardAndDoNothing) {
+  const HeardPhrases heard = phrases_to_hear({"[3-8]倍", "十倍", "[1-9]倍"});
+  Texts silent;
+  for (std::size_t k = 0; k < heard.said.size(); ++k) {
+    if (heard.acts[k]) continue;
+    silent.push_back(heard.said[k]);
+    EXPECT_EQ(heard.written[k], 0u) << heard.said[k];
+  }
+  // 零 and 11 to 99: 一 … 九 act through the second slot, 十倍 is a plain phrase.
+  ASSERT_EQ(silent.size(), 90u);
+  EXPECT_EQ(Texts(silent.begin(), silent.begin() + 2), (Texts{"零倍", "十一倍"}));
+  EXPECT_EQ(silent.back(), "九十九倍");
+  const auto acting_before_silent = std::find(heard.acts.begin(), heard.acts.end(), false) - heard.acts.begin();
+  EXPECT_EQ(std::count(heard.acts.begin(), heard.acts.end(), true), acting_before_silent);
 }
 
 TEST(EntryHeard, FindsThePlainPhraseThenTheSlotWithItsNumber) {
