@@ -1,6 +1,7 @@
 #include "vocabulary/number_slot.h"
 
 #include <array>
+#include <cstdlib>
 #include <unordered_set>
 
 #include "vocabulary/vocab_text.h"
@@ -34,6 +35,18 @@ std::optional<std::pair<int, std::size_t>> digit_at(std::string_view text, std::
     if (third >= 0x90 && third <= 0x99) return std::pair{third - 0x90, std::size_t{3}};
   }
   return std::nullopt;
+}
+
+// Syllables of chinese_number(n).
+int syllables(int n) { return n <= 10 ? 1 : (n < 20 || n % 10 == 0) ? 2 : 3; }
+
+// Whether an engine might take `n` for a number of the slot's range: engines
+// forgive a phrase a syllable more or less, not two (一 is never heard for 二十一).
+bool near_range(int n, const NumberSlot& slot) {
+  for (int m = slot.first; m <= slot.last; ++m) {
+    if (std::abs(syllables(n) - syllables(m)) <= 1) return true;
+  }
+  return false;
 }
 
 std::string replaced(std::string_view phrase, const NumberSlot& slot, std::string_view number) {
@@ -164,7 +177,8 @@ HeardPhrases phrases_to_hear(const std::vector<std::string>& phrases) {
     const NumberSlot every{slot->at, slot->length, 0, kLargestSlotNumber};
     for (SaidNumber& other : slot_expansions(phrases[k], every)) {
       const bool in_range = other.number >= slot->first && other.number <= slot->last;
-      if (!in_range && !said_plainly.contains(said_with_numbers(other.text))) add(std::move(other.text), k, false);
+      if (in_range || !near_range(other.number, *slot)) continue;
+      if (!said_plainly.contains(said_with_numbers(other.text))) add(std::move(other.text), k, false);
     }
   }
   return heard;

@@ -58,8 +58,9 @@ std::string with_number(std::string_view action, int number);
 // written, a slot phrase as its expansions. Plain phrases win: an expansion
 // that a plain phrase already says (digits read as numbers) is left out, and
 // so is one an earlier slot phrase says. After them come the slot phrases said
-// with the other numbers of 0 to 99, which do nothing when heard: without them
-// an engine hearing 选择十号部队 beside 选择[1-9]号部队 would take the nearest
+// with the numbers of 0 to 99 outside the range that could be taken for one in
+// it (a syllable more or less), which do nothing when heard: without them an
+// engine hearing 选择十号部队 beside 选择[1-9]号部队 would take the nearest
 // phrase it knows, 选择四号部队, and act. Phrases with brackets that are no
 // slot cannot be said and are listed apart.
 struct HeardPhrases {
