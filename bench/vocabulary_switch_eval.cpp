@@ -31,12 +31,21 @@ using namespace quillon::bench;
 
 namespace {
 
-// Four slot phrases of a strategy game and a slide show, 4 × 99 numbers and 两.
-const std::vector<std::pair<std::string, std::string>> kSlotEntries = {
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Four slot phrases of a strategy game and a slide show: as large as slots
+// get (4 × 99 numbers and 两), and as they would be written.
+const Entries kWidestSlots = {
     {"[1-99]号部队过来", "Write[{n}]*MRBC"},
     {"选择[1-99]号部队", "Write[{n}]"},
     {"第[1-99]张", "Write[{n}]*Enter"},
     {"[1-99]倍速度", "Write[{n}]"},
+};
+const Entries kUsualSlots = {
+    {"[1-9]号部队过来", "{n}*MRBC"},
+    {"选择[1-9]号部队", "{n}"},
+    {"第[1-99]张", "Write[{n}]*Enter"},
+    {"[2-8]倍速度", "Ctrl+{n}"},
 };
 
 struct Vocabulary {
@@ -62,11 +71,15 @@ int main(int argc, char** argv) {
     if (list_entries(builtin.text).size() > list_entries(largest).size()) largest = builtin.text;
     vocabularies.push_back({builtin.file_name, path});
   }
-  std::string with_slots = largest;
-  for (const auto& [phrase, action] : kSlotEntries) with_slots = insert_entry(with_slots, phrase, action);
-  const std::string slot_path = folder.filePath("slots.xml").toStdString();
-  write_vocab_file(slot_path, with_slots);
-  vocabularies.push_back({"largest + 4 slots of 99", slot_path});
+  const auto add_slots = [&](const Entries& entries, const char* file, const char* name) {
+    std::string text = largest;
+    for (const auto& [phrase, action] : entries) text = insert_entry(text, phrase, action);
+    const std::string path = folder.filePath(file).toStdString();
+    write_vocab_file(path, text);
+    vocabularies.push_back({name, path});
+  };
+  add_slots(kUsualSlots, "usual.xml", "largest + [1-9]号部队过来, 选择[1-9]号部队, 第[1-99]张, [2-8]倍速度");
+  add_slots(kWidestSlots, "widest.xml", "largest + 4 slots of 1 to 99");
   for (Vocabulary& v : vocabularies) {
     std::vector<std::string> phrases;
     for (const VocabEntry& e : list_entries(read_vocab_file(v.path).text)) phrases.push_back(e.phrase);
