@@ -1,5 +1,6 @@
 #include "vocabulary/number_slot.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <unordered_set>
@@ -211,6 +212,40 @@ std::vector<std::string> slots_saying(const std::string& plain_phrase, const std
     if (slot && (number_said(phrase, *slot, plain_phrase) || number_said(phrase, *slot, said))) slots.push_back(phrase);
   }
   return slots;
+}
+
+std::optional<SaidVocabulary> vocabulary_as_said(std::string_view vocab_text) {
+  const std::vector<VocabEntry> entries = list_entries(vocab_text);
+  if (std::none_of(entries.begin(), entries.end(), [](const VocabEntry& e) { return has_bracket(e.phrase); })) {
+    return std::nullopt;
+  }
+  std::vector<std::string> phrases;
+  for (const VocabEntry& e : entries) phrases.push_back(e.phrase);
+  HeardPhrases heard = phrases_to_hear(phrases);
+  std::vector<std::vector<std::string>> said_of(entries.size());
+  for (std::size_t k = 0; k < heard.said.size(); ++k) said_of[heard.written[k]].push_back(std::move(heard.said[k]));
+
+  SaidVocabulary out{{}, std::move(heard.unsayable)};
+  std::size_t copied = 0;  // the text before this is in out.text
+  std::size_t search = 0;  // entries come in file order: each is found after the one before
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const std::string key = "+" + entries[k].phrase + "<";
+    const std::size_t at = vocab_text.find(key, search);
+    if (at == std::string_view::npos) break;
+    search = at + 1;
+    if (!has_bracket(entries[k].phrase)) continue;
+    const std::size_t start = vocab_text.rfind("<P", at);
+    const std::size_t end = vocab_text.find("</P>", at);
+    if (start == std::string_view::npos || start < copied || end == std::string_view::npos) continue;
+    out.text += vocab_text.substr(copied, start - copied);
+    for (std::size_t s = 0; s < said_of[k].size(); ++s) {
+      if (s > 0) out.text += "\r\n";
+      out.text += "<P VALSTR=\"" + entries[k].action + "\">+" + said_of[k][s] + "</P>";
+    }
+    copied = end + std::string_view("</P>").size();
+  }
+  out.text += vocab_text.substr(copied);
+  return out;
 }
 
 std::optional<HeardEntry> entry_heard(std::string_view vocab_text, std::string_view heard) {

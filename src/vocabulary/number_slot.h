@@ -79,6 +79,17 @@ std::vector<std::string> expansions_said_before(const std::string& slot_phrase,
 // The slot phrases of `phrases` that also say `plain_phrase`; it keeps what it says.
 std::vector<std::string> slots_saying(const std::string& plain_phrase, const std::vector<std::string>& phrases);
 
+// For an engine that reads the vocabulary file itself (the Windows speech
+// platform): the text with each slot phrase's entry replaced by an entry for
+// every text phrases_to_hear gives it, with the same action, and the entries
+// whose brackets are no slot left out (they are listed). Nothing when no
+// phrase has brackets: the file serves as it is.
+struct SaidVocabulary {
+  std::string text;
+  std::vector<std::string> unsayable;
+};
+std::optional<SaidVocabulary> vocabulary_as_said(std::string_view vocab_text);
+
 struct HeardEntry {
   std::string phrase;  // as the vocabulary writes it
   std::string action;  // as written, "{n}" not yet replaced

@@ -214,5 +214,39 @@ TEST(Overlaps, TheEditorLearnsWhatOtherPhrasesAlreadySay) {
   EXPECT_EQ(slots_saying("十号部队", phrases), Texts{});
 }
 
+// The Windows speech platform reads the file itself: it is given a copy in
+// which each slot entry is one entry per text to hear, in the file's form.
+TEST(VocabularyAsSaid, SlotEntriesBecomeAnEntryPerTextToHear) {
+  struct Row {
+    const char* what;
+    std::string entries;
+    std::optional<std::string> said;
+    Texts unsayable;
+  };
+  const Row rows[] = {
+      {"no brackets: the file as it is", entry("A", "城堡") + entry("3", "3号"), std::nullopt, {}},
+      {"a slot between plain entries; what a plain entry says stays with it; a repeated slot says nothing",
+       entry("A", "城堡") + entry("X", "第2张") + entry("{n}*Enter", "第[0-99]张") + entry("Y", "第[0-99]张") +
+           entry("B", "兵营"),
+       [] {
+         std::string said = entry("A", "城堡") + entry("X", "第2张");
+         for (int n = 0; n <= 99; ++n) said += entry("{n}*Enter", "第" + (n == 2 ? "两" : chinese_number(n)) + "张");
+         return said + "\r\n" + entry("B", "兵营");
+       }(),
+       {}},
+      {"brackets that are no slot are left out",
+       entry("A", "[1-100]号") + entry("B", "城堡"),
+       "\r\n" + entry("B", "城堡"),
+       {"[1-100]号"}},
+  };
+  for (const Row& row : rows) {
+    const std::optional<SaidVocabulary> said = vocabulary_as_said(vocabulary(row.entries));
+    ASSERT_EQ(said.has_value(), row.said.has_value()) << row.what;
+    if (!said) continue;
+    EXPECT_EQ(said->text, vocabulary(*row.said)) << row.what;
+    EXPECT_EQ(said->unsayable, row.unsayable) << row.what;
+  }
+}
+
 }  // namespace
 }  // namespace quillon
