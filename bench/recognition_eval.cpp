@@ -9,6 +9,9 @@
 //   recognition_eval SETS_DIR [anywhere] [shipped-only] [numbers] [number-talk] [in-range-only] [verbose]
 //                    [only=SET,...] [name=value ...]
 //
+// The number-* sets (bench/make_number_sets.sh) are synthetic speech of the
+// `numbers` phrases: said alone with a number in range, with one outside it,
+// and talk full of numbers.
 // Commands said inside talk ("sentences") report how often their word was
 // found: that is what `anywhere` is for, and what `alone` must not do.
 // `numbers` adds four phrases with a number slot (a strategy game's and a
@@ -341,9 +344,10 @@ int main(int argc, char** argv) {
     Kind kind;
   };
   const std::vector<Set> list = {
-      {"commands", Kind::commands}, {"commands-sound", Kind::commands}, {"commands-quiet", Kind::commands},
-      {"sentences", Kind::inside},  {"talk", Kind::negatives},          {"talk-sound", Kind::negatives},
-      {"sounds", Kind::negatives},  {"noise", Kind::negatives},         {"talk", Kind::numbers}};
+      {"commands", Kind::commands},        {"commands-sound", Kind::commands},  {"commands-quiet", Kind::commands},
+      {"sentences", Kind::inside},         {"talk", Kind::negatives},           {"talk-sound", Kind::negatives},
+      {"sounds", Kind::negatives},         {"noise", Kind::negatives},          {"talk", Kind::numbers},
+      {"number-commands", Kind::commands}, {"number-outside", Kind::negatives}, {"number-talk", Kind::negatives}};
   std::printf(
       "| set | half | right | wrong | missed | false per 10 min | latency median / p90 / max ms | CPU / real time |\n");
   std::printf("|---|---|---|---|---|---|---|---|\n");
