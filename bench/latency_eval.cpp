@@ -5,7 +5,10 @@
 // input adapter here only notes the time). Also the processor time the engine
 // takes while listening to silence.
 //
-//   latency_eval SETS_DIR [tune|held] [anywhere]
+//   latency_eval SETS_DIR [tune|held] [anywhere] [numbers]
+//
+// `numbers` adds four phrases with a number slot of 1 to 99 (about 400
+// phrases more to listen for) beside the recorded words.
 
 #include <chrono>
 #include <cmath>
@@ -64,12 +67,22 @@ struct Listener : RecognitionListener {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: latency_eval SETS_DIR [tune|held] [anywhere]\n");
+    std::fprintf(stderr, "usage: latency_eval SETS_DIR [tune|held] [anywhere] [numbers]\n");
     return 1;
   }
   const fs::path sets = argv[1];
-  const std::string half = argc > 2 ? argv[2] : "held";
-  const bool anywhere = argc > 3 && std::string(argv[3]) == "anywhere";
+  std::string half = "held";
+  bool anywhere = false, numbers = false;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "anywhere") {
+      anywhere = true;
+    } else if (arg == "numbers") {
+      numbers = true;
+    } else {
+      half = arg;
+    }
+  }
   const fs::path dir = sets / "commands" / half;
 
   // The recordings one after another, with the quiet a player leaves between commands.
@@ -105,7 +118,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", log.c_str());
     return 1;
   }
-  const std::string vocabulary = testing::write_vocabulary(tmp / "game.xml", words);
+  std::vector<std::string> phrases = words;
+  if (numbers) {
+    for (const char* slot : {"[1-99]号部队过来", "选择[1-99]号部队", "第[1-99]张", "[1-99]倍速度"})
+      phrases.push_back(slot);
+  }
+  const std::string vocabulary = testing::write_vocabulary(tmp / "game.xml", phrases);
   std::ifstream in(vocabulary);
   const std::string vocab_text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!engine->load_grammar(vocabulary).status.ok) return 1;
@@ -159,8 +177,8 @@ int main(int argc, char** argv) {
   }
   for (const auto& s : said)
     if (s.heard != s.word) std::printf("  %s heard as %s\n", s.word.c_str(), s.key < 0 ? "nothing" : s.heard.c_str());
-  std::printf("%s mode, %s half: %d of %zu commands acted on (%d wrong)\n", anywhere ? "anywhere" : "alone",
-              half.c_str(), heard, said.size(), wrong);
+  std::printf("%s mode, %s half%s: %d of %zu commands acted on (%d wrong)\n", anywhere ? "anywhere" : "alone",
+              half.c_str(), numbers ? ", four number slots listening too" : "", heard, said.size(), wrong);
   std::printf("end of speech -> first key: median %.0f ms, 90th percentile %.0f ms, max %.0f ms\n",
               1000 * percentile(latency, 0.5), 1000 * percentile(latency, 0.9), 1000 * percentile(latency, 1.0));
   std::printf("processor time listening to silence: %.2f %% of one core\n", 100 * cpu_quiet / quiet_seconds);

@@ -38,9 +38,11 @@ for half in tune held; do mkdir -p "$out"/{talk,talk-sound,commands,commands-sou
 
 # Talk, and talk over the game music of its half (music 6 dB below the talk).
 n=0
-tail -n +2 "$src/dev-negatives/index.tsv" | while IFS=$'\t' read -r file _ _ speaker; do
+tail -n +2 "$src/dev-negatives/index.tsv" | while IFS=$'\t' read -r file _ transcript speaker; do
   half=$(half_of_speaker "$speaker")
   ln -sf "$src/dev-negatives/$file" "$out/talk/$half/$file"
+  # What is said: the numbers in it are phrases of the number slots that talk says.
+  printf '%s\t%s\n' "$file" "$transcript" >>"$out/talk/$half/transcripts.tsv"
   n=$((n + 1))
   music_under "$src/dev-negatives/$file" "$half" $(((n * 7) % 45)) 6 "$out/talk-sound/$half/$file"
 done

@@ -6,10 +6,21 @@
 // words of the command recordings beside them. Each set has a half that was
 // tuned on and a half kept aside (bench/make_speech_sets.sh builds them).
 //
-//   recognition_eval SETS_DIR [anywhere] [shipped-only] [verbose] [only=SET,...] [name=value ...]
+//   recognition_eval SETS_DIR [anywhere] [shipped-only] [numbers] [number-talk] [in-range-only] [verbose]
+//                    [only=SET,...] [name=value ...]
 //
+// The number-* sets (bench/make_number_sets.sh) are synthetic speech of the
+// `numbers` phrases: said alone with a number in range, with one outside it,
+// and talk full of numbers.
 // Commands said inside talk ("sentences") report how often their word was
 // found: that is what `anywhere` is for, and what `alone` must not do.
+// `numbers` adds four phrases with a number slot (a strategy game's and a
+// slide show's), `number-talk` also slot phrases of the counting words the
+// talk says (十一倍, 三十年, 四个小时 …): every number of them listens, and the
+// numbers said in the talk are reported as found with their number, found
+// with another number, or missed ("numbers-inside"), besides every set's
+// false actions. `in-range-only` leaves out the numbers outside each slot's
+// range that the engines also hear (to see what hearing them changes).
 // name=value overrides a setting of the engine (see SpotterSettings), e.g.
 // quiet_two=0.12, to try a change without building.
 
@@ -19,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +39,7 @@
 #include "shipped_phrases.h"
 #include "speech/spotter/spotter_core.h"
 #include "speech/wav_reader.h"
+#include "vocabulary/number_slot.h"
 
 using namespace quillon;
 using namespace quillon::bench;
@@ -37,6 +50,14 @@ namespace {
 // The words said in the command recordings.
 const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
                                                  "语言", "识别", "复旦", "饭店", "处理", "忠告"};
+
+// A game's and a slide show's number phrases.
+const std::vector<std::string> kNumberPhrases = {"[1-9]号部队过来", "选择[1-9]号部队", "第[1-99]张", "[2-8]倍速度"};
+
+// Counting words the talk says after a number: as phrases, the harshest test
+// of telling a command from talk full of numbers.
+const std::vector<std::string> kTalkNumberPhrases = {"[1-99]倍", "[1-99]年", "[1-99]岁", "[1-99]万", "[1-99]个",
+                                                     "[1-99]辆", "[1-99]位", "[1-99]组", "[1-99]套", "[1-12]月"};
 
 bool set_option(SpotterSettings& s, const std::string& arg) {
   const auto eq = arg.find('=');
@@ -69,6 +90,50 @@ bool set_option(SpotterSettings& s, const std::string& arg) {
   return true;
 }
 
+bool is_numeral(std::string_view utf8_char) {
+  static const std::string kNumerals = "零一二两三四五六七八九十百千万亿";
+  return utf8_char.size() == 3 && kNumerals.find(utf8_char) != std::string::npos;
+}
+
+// The previous character of `text` before byte `at` (UTF-8), or empty.
+std::string_view char_before(std::string_view text, std::size_t at) {
+  if (at == 0) return {};
+  std::size_t from = at - 1;
+  while (from > 0 && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) --from;
+  return text.substr(from, at - from);
+}
+
+struct NumberSaid {
+  std::string said;
+  std::size_t slot;  // index into the slot phrases
+};
+
+// The slot phrases' expansions the transcript says: not inside a longer one
+// (十一倍, not 一倍) and not the end of a larger number (四十四亿 in 一百四十四亿,
+// 五年 in 二零一五年).
+std::vector<NumberSaid> numbers_said(const std::string& transcript, const std::vector<std::string>& slots) {
+  struct Found {
+    std::size_t begin, end;
+    NumberSaid said;
+  };
+  std::vector<Found> found;
+  for (std::size_t k = 0; k < slots.size(); ++k) {
+    for (const SaidNumber& x : slot_expansions(slots[k], *number_slot(slots[k]))) {
+      for (std::size_t at = transcript.find(x.text); at != std::string::npos; at = transcript.find(x.text, at + 1)) {
+        if (!is_numeral(char_before(transcript, at))) found.push_back({at, at + x.text.size(), {x.text, k}});
+      }
+    }
+  }
+  std::vector<NumberSaid> out;
+  for (const Found& f : found) {
+    const bool inside = std::any_of(found.begin(), found.end(), [&](const Found& g) {
+      return g.begin <= f.begin && f.end <= g.end && g.end - g.begin > f.end - f.begin;
+    });
+    if (!inside) out.push_back(f.said);
+  }
+  return out;
+}
+
 std::map<std::string, std::string> read_words(const fs::path& dir) {
   std::map<std::string, std::string> words;
   std::ifstream in(dir / "words.tsv");
@@ -95,10 +160,55 @@ std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& s
 }
 
 // Commands said alone; commands said inside talk (their word found, any
-// other phrase a false action); or audio with no command at all.
-enum class Kind { commands, inside, negatives };
+// other phrase a false action); audio with no command at all; or talk whose
+// numbers are phrases of the slots listening.
+enum class Kind { commands, inside, negatives, numbers };
 
-void run_set(SpotterCore& core, const fs::path& dir, Kind kind, Tally& t) {
+// The slot phrases listening, and which of them each heard text says.
+struct Slots {
+  std::vector<std::string> phrases;
+  std::map<std::string, std::size_t> slot_of;
+  std::set<std::string> silent;  // heard, they do nothing: numbers outside their slot's range
+};
+
+// Per number the talk says: found with its own number, with another number
+// of its slot phrase (wrong), or missed; anything else heard is a false action.
+void run_numbers(SpotterCore& core, const fs::path& dir, const Slots& slots, Tally& t) {
+  std::ifstream in(dir / "transcripts.tsv");
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    const std::vector<NumberSaid> said = numbers_said(line.substr(tab + 1), slots.phrases);
+    if (said.empty()) continue;
+    const fs::path file = dir / line.substr(0, tab);
+    const WavAudio wav = read_wav_16k_mono(file.string());
+    if (!wav.ok) continue;
+    t.seconds += static_cast<double>(wav.samples.size()) / 16000.0;
+    std::vector<std::string> heard;
+    for (const auto& d : hear(core, wav.samples))
+      if (d.recognised && !slots.silent.count(d.text)) heard.push_back(d.text);
+    for (const NumberSaid& n : said) {
+      auto it = std::find(heard.begin(), heard.end(), n.said);
+      if (it != heard.end()) {
+        ++t.right;
+      } else {
+        it = std::find_if(heard.begin(), heard.end(), [&](const std::string& h) {
+          return slots.slot_of.count(h) && slots.slot_of.at(h) == n.slot;
+        });
+        ++(it != heard.end() ? t.wrong : t.missed);
+        t.notes.push_back(file.stem().string() + " " + n.said + (it != heard.end() ? " heard as " + *it : " missed"));
+      }
+      if (it != heard.end()) heard.erase(it);
+    }
+    for (const auto& h : heard) {
+      ++t.fires;
+      t.notes.push_back(file.stem().string() + ":" + h);
+    }
+  }
+}
+
+void run_set(SpotterCore& core, const fs::path& dir, Kind kind, const Slots& slots, Tally& t) {
   const auto words = read_words(dir);
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(dir))
@@ -112,7 +222,7 @@ void run_set(SpotterCore& core, const fs::path& dir, Kind kind, Tally& t) {
     const std::string word = words.count(file.filename().string()) ? words.at(file.filename().string()) : "";
     std::vector<const SpotterDecision*> acted;
     for (const auto& d : decisions)
-      if (d.recognised) acted.push_back(&d);
+      if (d.recognised && !slots.silent.count(d.text)) acted.push_back(&d);
     if (kind != Kind::commands) {
       for (const auto* d : acted) {
         if (kind == Kind::inside && d->text == word) continue;
@@ -154,7 +264,8 @@ int main(int argc, char** argv) {
   }
   const fs::path sets = argv[1];
   SpotterSettings settings;
-  bool shipped_only = false, verbose = false;
+  bool shipped_only = false, verbose = false, in_range_only = false;
+  Slots slots;
   std::string only;  // "only=talk,sounds": just these sets
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -162,6 +273,13 @@ int main(int argc, char** argv) {
       settings.mode = MatchMode::anywhere;
     } else if (arg == "shipped-only") {
       shipped_only = true;
+    } else if (arg == "numbers") {
+      slots.phrases.insert(slots.phrases.end(), kNumberPhrases.begin(), kNumberPhrases.end());
+    } else if (arg == "number-talk") {
+      slots.phrases.insert(slots.phrases.end(), kNumberPhrases.begin(), kNumberPhrases.end());
+      slots.phrases.insert(slots.phrases.end(), kTalkNumberPhrases.begin(), kTalkNumberPhrases.end());
+    } else if (arg == "in-range-only") {
+      in_range_only = true;
     } else if (arg == "verbose") {
       verbose = true;
     } else if (arg.rfind("only=", 0) == 0) {
@@ -185,47 +303,81 @@ int main(int argc, char** argv) {
   }
   const SharedReadings readings;
   SpotterCore core(*model, readings);
-  std::vector<std::string> vocabulary = shipped_phrases();
-  if (!shipped_only) vocabulary.insert(vocabulary.end(), kRecordedWords.begin(), kRecordedWords.end());
+  std::vector<std::string> written = shipped_phrases();
+  if (!shipped_only) written.insert(written.end(), kRecordedWords.begin(), kRecordedWords.end());
+  written.insert(written.end(), slots.phrases.begin(), slots.phrases.end());
+  // As the engines are given them: each slot phrase said with every number.
+  const HeardPhrases heard = phrases_to_hear(written);
+  std::vector<std::string> vocabulary;
+  for (std::size_t k = 0; k < heard.said.size(); ++k) {
+    if (heard.acts[k] || !in_range_only) vocabulary.push_back(heard.said[k]);
+    if (!heard.acts[k]) slots.silent.insert(heard.said[k]);
+    const auto slot = std::find(slots.phrases.begin(), slots.phrases.end(), written[heard.written[k]]);
+    if (slot != slots.phrases.end())
+      slots.slot_of[heard.said[k]] = static_cast<std::size_t>(slot - slots.phrases.begin());
+  }
   std::vector<std::string> unsupported;
+  const double load_started = cpu_seconds();
   if (const auto status = core.set_phrases(vocabulary, unsupported); !status.ok) {
     std::fprintf(stderr, "%s\n", status.error.c_str());
     return 1;
   }
-  std::printf("mode %s, %zu phrases listening (%zu cannot be listened for)\n",
+  std::printf("mode %s, %zu phrases listening (%zu cannot be listened for; %zu number slots), loaded in %.0f ms CPU\n",
               settings.mode == MatchMode::alone ? "alone" : "anywhere", vocabulary.size() - unsupported.size(),
-              unsupported.size());
+              unsupported.size(), slots.phrases.size(), 1000 * (cpu_seconds() - load_started));
 
   struct Set {
     const char* name;
     Kind kind;
   };
-  const std::vector<Set> list = {{"commands", Kind::commands},       {"commands-sound", Kind::commands},
-                                 {"commands-quiet", Kind::commands}, {"takes", Kind::commands},
-                                 {"narrowband", Kind::commands},     {"sentences", Kind::inside},
-                                 {"talk", Kind::negatives},          {"talk-sound", Kind::negatives},
-                                 {"sounds", Kind::negatives},        {"noise", Kind::negatives}};
-  std::printf("| set | half | right | wrong | missed | false per 10 min | latency median / p90 / max ms |\n");
-  std::printf("|---|---|---|---|---|---|---|\n");
+  const std::vector<Set> list = {{"commands", Kind::commands},
+                                 {"commands-sound", Kind::commands},
+                                 {"commands-quiet", Kind::commands},
+                                 {"takes", Kind::commands},
+                                 {"narrowband", Kind::commands},
+                                 {"sentences", Kind::inside},
+                                 {"talk", Kind::negatives},
+                                 {"talk-sound", Kind::negatives},
+                                 {"sounds", Kind::negatives},
+                                 {"noise", Kind::negatives},
+                                 {"talk", Kind::numbers},
+                                 {"number-commands", Kind::commands},
+                                 {"number-outside", Kind::negatives},
+                                 {"number-talk", Kind::negatives}};
+  std::printf(
+      "| set | half | right | wrong | missed | false per 10 min | latency median / p90 / max ms | CPU / real time |\n");
+  std::printf("|---|---|---|---|---|---|---|---|\n");
   for (const auto& set : list) {
     if (shipped_only && set.kind == Kind::commands) continue;
+    if (set.kind == Kind::numbers && slots.phrases.empty()) continue;
     if (!only.empty() && only.find("," + std::string(set.name) + ",") == std::string::npos) continue;
     for (const char* half : {"tune", "held"}) {
       const fs::path dir = sets / set.name / half;
       if (!fs::is_directory(dir)) continue;
       Tally t;
-      run_set(core, dir, set.kind, t);
-      const int n = t.right + t.wrong + t.missed;
-      if (set.kind == Kind::inside) {
-        std::printf("| %s | %s | found %.1f %% | | | others: %d in %.1f min = %.1f | |\n", set.name, half,
-                    100.0 * t.right / n, t.fires, t.seconds / 60, t.fires * 600.0 / t.seconds);
-      } else if (set.kind == Kind::commands) {
-        std::printf("| %s | %s | %.1f %% | %.1f %% | %.1f %% | | %.0f / %.0f / %.0f |\n", set.name, half,
-                    100.0 * t.right / n, 100.0 * t.wrong / n, 100.0 * t.missed / n, 1000 * percentile(t.latency, 0.5),
-                    1000 * percentile(t.latency, 0.9), 1000 * percentile(t.latency, 1.0));
+      const double cpu_started = cpu_seconds();
+      if (set.kind == Kind::numbers) {
+        run_numbers(core, dir, slots, t);
       } else {
-        std::printf("| %s | %s | | | | %d in %.1f min = %.1f | |\n", set.name, half, t.fires, t.seconds / 60,
-                    t.fires * 600.0 / t.seconds);
+        run_set(core, dir, set.kind, slots, t);
+      }
+      if (t.seconds == 0) continue;  // no file of the set says a number of these slots
+      const double cpu = (cpu_seconds() - cpu_started) / t.seconds;
+      const int n = t.right + t.wrong + t.missed;
+      if (set.kind == Kind::numbers) {
+        std::printf("| numbers-inside | %s | %d of %d = %.0f %% | %d | %d | others: %d in %.1f min = %.1f | | %.3f |\n",
+                    half, t.right, n, 100.0 * t.right / std::max(n, 1), t.wrong, t.missed, t.fires, t.seconds / 60,
+                    t.fires * 600.0 / t.seconds, cpu);
+      } else if (set.kind == Kind::inside) {
+        std::printf("| %s | %s | found %.1f %% | | | others: %d in %.1f min = %.1f | | %.3f |\n", set.name, half,
+                    100.0 * t.right / n, t.fires, t.seconds / 60, t.fires * 600.0 / t.seconds, cpu);
+      } else if (set.kind == Kind::commands) {
+        std::printf("| %s | %s | %.1f %% | %.1f %% | %.1f %% | | %.0f / %.0f / %.0f | %.3f |\n", set.name, half,
+                    100.0 * t.right / n, 100.0 * t.wrong / n, 100.0 * t.missed / n, 1000 * percentile(t.latency, 0.5),
+                    1000 * percentile(t.latency, 0.9), 1000 * percentile(t.latency, 1.0), cpu);
+      } else {
+        std::printf("| %s | %s | | | | %d in %.1f min = %.1f | | %.3f |\n", set.name, half, t.fires, t.seconds / 60,
+                    t.fires * 600.0 / t.seconds, cpu);
       }
       if (verbose)
         for (const auto& note : t.notes) std::printf("    %s\n", note.c_str());

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 cxx=x86_64-w64-mingw32-g++-posix
 out=build-mingw
 mkdir -p "$out"
-portable=(src/commands/*.cpp src/core/*.cpp src/vocabulary/vocab_text.cpp src/vocabulary/gbk.cpp)
+portable=(src/commands/*.cpp src/core/*.cpp src/vocabulary/vocab_text.cpp src/vocabulary/number_slot.cpp src/vocabulary/gbk.cpp)
 mapfile -t adapters < <(git ls-files -co --exclude-standard -- 'src/*_win.cpp' | grep -v '^src/ui/')
 mapfile -t checks < <(git ls-files -co --exclude-standard -- 'tests/windows/*.cpp')
 flags=(-std=c++20 -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror -Isrc -DUNICODE -D_UNICODE)

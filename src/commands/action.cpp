@@ -1,6 +1,7 @@
 #include "commands/action.h"
 #include "vocabulary/ascii_case.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -92,6 +93,13 @@ CommandPlan read_command_plan(std::string_view action, const std::string& lower)
   const std::size_t close = action.find(']');
   if (open != std::string_view::npos && close != std::string_view::npos && open < close) {
     plan.bracket_text = std::string(action.substr(open + 1, close - open - 1));
+    // Blanks mean nothing between key steps, so neither before the first.
+    std::string_view after = action.substr(close + 1);
+    after.remove_prefix(std::min(after.find_first_not_of(' '), after.size()));
+    if (after.starts_with('*')) {
+      plan.then = read_key_plan(after.substr(1));
+      plan.then.pause_after_steps = true;
+    }
   }
   plan.open_ie = lower.find("openie") != std::string::npos;
   plan.open_file = lower.find("openfile") != std::string::npos;

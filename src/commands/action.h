@@ -43,6 +43,9 @@ struct CommandPlan {
   bool open_file = false;
   bool open_program = false;
   bool write = false;
+  // Key steps written after the closing bracket and a "*" ("Write[12]*Enter"):
+  // the command is then a step of its own, and every step pauses after it.
+  KeyPlan then;
 };
 
 using ActionPlan = std::variant<KeyPlan, CommandPlan>;

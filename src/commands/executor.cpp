@@ -66,6 +66,8 @@ void Executor::run_commands(const CommandPlan& plan) {
   }
   // The message above may have been ended by a request to quit.
   if (plan.write && !platform_.waiter.quitting()) type_text(text);
+  if (plan.then.steps.empty() || platform_.waiter.quitting()) return;
+  if (platform_.waiter.wait(kStepPauseSeconds)) run_keys(plan.then);
 }
 
 void Executor::type_text(const std::string& text) {

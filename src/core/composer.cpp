@@ -9,7 +9,7 @@ namespace {
 
 // The mouse menu's items, then the key menu's.
 constexpr std::size_t kMouseItems = 12;
-constexpr std::array<ComposerItem, kMouseItems + 14> kItems{{
+constexpr std::array<ComposerItem, kMouseItems + 15> kItems{{
     {"MLBC", "鼠标左键单击", "MLBC"},
     {"MRBC", "鼠标右键单击", "MRBC"},
     {"MLBDC", "鼠标左键双击", "MLBDC"},
@@ -36,6 +36,8 @@ constexpr std::array<ComposerItem, kMouseItems + 14> kItems{{
     {"Key9", "方向键：向左键", "Left"},
     {"Key10", "方向键：向右键", "Right"},
     {"Key11", "其他键", ""},
+    // The number said, for a phrase with a number slot such as "[1-9]号部队".
+    {"Key12", "说出的数字（{n}）", "{n}"},
 }};
 
 }  // namespace

@@ -1,7 +1,13 @@
 #include "core/main_controller.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "commands/number_action.h"
 #include "core/texts.h"
 #include "vocabulary/ascii_case.h"
+#include "vocabulary/number_slot.h"
 #include "vocabulary/vocab_text.h"
 
 namespace quillon {
@@ -51,6 +57,32 @@ const char* audio_fault_text(WavFault fault) {
   return text::kAudioUnreadable;
 }
 
+std::string quoted(const std::string& name) { return text::kOpenQuote + name + text::kCloseQuote; }
+
+// The first few names, quoted; more are summed up.
+std::string quoted_list(const std::vector<std::string>& names) {
+  std::string list;
+  for (std::size_t k = 0; k < names.size() && k < kAlikeNamed; ++k) {
+    list += (k == 0 ? "" : text::kListSeparator) + quoted(names[k]);
+  }
+  if (names.size() > kAlikeNamed) list += text::kAndMore;
+  return list;
+}
+
+// Why a phrase's number slot or an action's "{n}" cannot be added, if they cannot.
+std::optional<std::string> number_refusal(const std::string& phrase, const std::string& action) {
+  const std::optional<NumberSlot> slot = number_slot(phrase);
+  if (has_bracket(phrase) && !slot) return text::kSlotMalformed;
+  if (!slot) {
+    if (action.find(kNumberMark) != std::string::npos) return text::kNumberWithoutSlot;
+    return std::nullopt;
+  }
+  const std::optional<int> number = first_number_without_key(action, slot->first, slot->last);
+  if (!number) return std::nullopt;
+  return text::kNumberNoKeyBefore + std::to_string(*number) + text::kNumberNoKeyAction + with_number(action, *number) +
+         text::kNumberNoKeyName + unknown_name_with_number(action, *number).value_or("") + text::kNumberNoKeyAfter;
+}
+
 }  // namespace
 
 bool is_chinese_recognizer(const std::string& name) {
@@ -72,7 +104,8 @@ MainController::MainController(MainView& view, Recognizer* recognizer, Vocabular
           },
           [this](const std::string& phrase, const std::string& action) {
             if (observer_) observer_->heard(phrase, action);
-          }) {}
+          },
+          [](const std::string& line) { std::fprintf(stderr, "quillon: %s\n", line.c_str()); }) {}
 
 void MainController::prompt(const std::string& text) { platform_.messages.inform(text::kPromptTitle, text); }
 
@@ -350,7 +383,7 @@ std::optional<std::string> MainController::refusal_for_new_entry(const std::stri
   if (const std::string c = store_.first_unencodable(phrase + action); !c.empty()) {
     return text::kUnencodableBefore + c + text::kUnencodableAfter;
   }
-  return std::nullopt;
+  return number_refusal(phrase, action);
 }
 
 void MainController::add_phrase() {
@@ -373,21 +406,49 @@ void MainController::add_phrase() {
   view_.add_phrase(list_item({phrase, action}));
   state_.grammar_loaded = load_grammar(*game);
   if (!state_.grammar_loaded) return platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
+  tell_overlaps(phrase, existing);
   warn_if_sounds_alike(phrase, existing);
 }
 
+// Plain phrases keep what they say over slot phrases, and an earlier slot
+// phrase over a later one: the user is told which entry a text now runs.
+void MainController::tell_overlaps(const std::string& phrase, const std::vector<std::string>& existing) {
+  if (number_slot(phrase)) {
+    const std::vector<std::string> taken = expansions_said_before(phrase, existing);
+    if (!taken.empty()) prompt(quoted(phrase) + text::kSaidBeforeIn + quoted_list(taken) + text::kSaidBefore);
+  } else if (const std::vector<std::string> slots = slots_saying(phrase, existing); !slots.empty()) {
+    prompt(quoted(phrase) + text::kAlsoInSlot + quoted_list(slots) + text::kAlsoInSlotAfter);
+  }
+}
+
 // A warning only: the phrase stays, and the user decides whether to change it.
+// Slot phrases are compared by what they say, and named as written; texts
+// that two entries say alike were told by tell_overlaps.
 void MainController::warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing) {
   if (!recognizer_) return;
-  const std::vector<std::string> alike = recognizer_->phrases_alike(phrase, existing);
-  if (alike.empty()) return;
-  const auto quoted = [](const std::string& name) { return text::kOpenQuote + name + text::kCloseQuote; };
-  std::string names;
-  for (std::size_t k = 0; k < alike.size() && k < kAlikeNamed; ++k) {
-    names += (k == 0 ? "" : text::kListSeparator) + quoted(alike[k]);
+  const HeardPhrases heard = phrases_to_hear(existing);
+  std::vector<std::string> others;
+  std::unordered_map<std::string, const std::string*> written_of;
+  for (std::size_t k = 0; k < heard.said.size(); ++k) {
+    if (!heard.acts[k]) continue;
+    others.push_back(heard.said[k]);
+    written_of.emplace(heard.said[k], &existing[heard.written[k]]);
   }
-  if (alike.size() > kAlikeNamed) names += text::kAndMore;
-  prompt(quoted(phrase) + text::kSoundsAlikeAnd + names + text::kSoundsAlike);
+  std::vector<std::string> mine{phrase};
+  if (const auto slot = number_slot(phrase)) {
+    mine.clear();
+    for (SaidNumber& expansion : slot_expansions(phrase, *slot)) mine.push_back(std::move(expansion.text));
+  }
+  std::vector<std::string> alike;
+  for (const std::string& said : mine) {
+    for (const std::string& other : recognizer_->phrases_alike(said, others)) {
+      if (said_with_numbers(other) == said_with_numbers(said)) continue;
+      const std::string& written = *written_of.at(other);
+      if (std::find(alike.begin(), alike.end(), written) == alike.end()) alike.push_back(written);
+    }
+  }
+  if (alike.empty()) return;
+  prompt(quoted(phrase) + text::kSoundsAlikeAnd + quoted_list(alike) + text::kSoundsAlike);
 }
 
 void MainController::delete_phrase() {

@@ -88,6 +88,7 @@ class MainController : public RecognitionListener {
   void show_entries();
   void tell_games_changed();
   std::optional<std::string> refusal_for_new_entry(const std::string& phrase, const std::string& action) const;
+  void tell_overlaps(const std::string& phrase, const std::vector<std::string>& existing);
   void warn_if_sounds_alike(const std::string& phrase, const std::vector<std::string>& existing);
   void switch_voice_controls();
   void set_test_controls(bool testing);

@@ -177,6 +177,24 @@ inline constexpr const char* kNoGameForEdit = "请先在游戏列表里选择一
 inline constexpr const char* kPhraseNotInFile = "没有在词汇文件里找到这个词汇，没有删除任何内容。";
 inline constexpr const char* kGameExists = "这个游戏已经有了，已为你选中它。";
 
+// Phrases with a number slot ("[1-9]号部队过来") and "{n}" in their action.
+inline constexpr const char* kSlotMalformed =
+    "发音词汇里的方括号是数字位置，要写成[A-B]：A、B是0到99的整数，A小于B，例如“[1-9]号部队过来”；"
+    "一个词汇里只能有一个数字位置。";
+inline constexpr const char* kNumberWithoutSlot =
+    "快捷键里的{n}代表说出的数字，发音词汇里要有数字位置才能用，例如“第[1-99]张”配“Write[{n}]*Enter”。";
+// Said with the first number in between, the action it becomes, and the name that is no key.
+inline constexpr const char* kNumberNoKeyBefore = "说数字";
+inline constexpr const char* kNumberNoKeyAction = "时，快捷键会成为“";
+inline constexpr const char* kNumberNoKeyName = "”，其中“";
+inline constexpr const char* kNumberNoKeyAfter = "”不是键名（数字键只有0到9）。请改快捷键或数字范围。";
+// A slot phrase added: its expansions that other phrases already say, named between the two.
+inline constexpr const char* kSaidBeforeIn = "里的";
+inline constexpr const char* kSaidBefore = "已经是别的词汇，说这些时仍执行原来那个词汇的快捷键。";
+// A plain phrase added that a slot phrase also says: the slot phrase between the two.
+inline constexpr const char* kAlsoInSlot = "也在";
+inline constexpr const char* kAlsoInSlotAfter = "里，说它时执行它自己的快捷键。";
+
 // A character a new entry cannot hold goes between the two.
 inline constexpr const char* kPhraseCharacterBefore = "发音词汇里不能有字符“";
 inline constexpr const char* kActionCharacterBefore = "快捷键里不能有字符“";

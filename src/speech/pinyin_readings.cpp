@@ -6,6 +6,7 @@
 
 #include "speech/latin_readings.h"
 #include "vocabulary/ascii_case.h"
+#include "vocabulary/number_slot.h"
 
 namespace quillon {
 namespace {
@@ -15,8 +16,6 @@ constexpr std::array<std::string_view, 23> kInitials = {"zh", "ch", "sh", "b", "
                                                         "k",  "h",  "j",  "q", "x", "r", "z", "c", "s", "y", "w"};
 
 std::string utf8(char32_t c) { return QString::fromUcs4(&c, 1).toStdString(); }
-
-constexpr std::array<char32_t, 10> kDigitHanzi = {U'零', U'一', U'二', U'三', U'四', U'五', U'六', U'七', U'八', U'九'};
 
 bool is_ascii_letter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z'); }
 
@@ -116,26 +115,9 @@ const std::vector<std::string>* PinyinReadings::find(char32_t c) const {
 }
 
 std::u32string spell_digits(const std::u32string& text) {
-  std::u32string out;
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] < U'0' || text[i] > U'9') {
-      out += text[i++];
-      continue;
-    }
-    std::size_t end = i;
-    while (end < text.size() && text[end] >= U'0' && text[end] <= U'9') ++end;
-    const std::size_t n = end - i;
-    const auto digit = [&](std::size_t k) { return static_cast<std::size_t>(text[k] - U'0'); };
-    if (n == 2 && digit(i) != 0) {
-      if (digit(i) > 1) out += kDigitHanzi[digit(i)];
-      out += U'十';
-      if (digit(i + 1) != 0) out += kDigitHanzi[digit(i + 1)];
-    } else {
-      for (std::size_t k = i; k < end; ++k) out += kDigitHanzi[digit(k)];
-    }
-    i = end;
-  }
-  return out;
+  // One rule for how numbers are said, shared with the vocabulary's number slots.
+  const std::string said = said_with_numbers(QString::fromStdU32String(text).toStdString());
+  return QString::fromStdString(said).toStdU32String();
 }
 
 bool is_pinyin_initial(std::string_view token) {

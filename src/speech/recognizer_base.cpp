@@ -1,6 +1,9 @@
 #include "speech/recognizer_base.h"
 
 #include <algorithm>
+#include <unordered_map>
+
+#include "vocabulary/number_slot.h"
 
 namespace quillon {
 
@@ -31,8 +34,22 @@ GrammarLoad RecognizerBase::load_grammar(const std::string& path) {
     use_phrases(phrases_);
     return {parse.status, {}};
   }
-  GrammarLoad load = use_phrases(parse.phrases);
-  phrases_ = load.status.ok ? std::move(parse.phrases) : std::vector<std::string>{};
+  HeardPhrases heard = phrases_to_hear(parse.phrases);
+  GrammarLoad load = use_phrases(heard.said);
+  // The user wrote the slot phrase, not its expansions: it is named once.
+  std::unordered_map<std::string, std::size_t> written_of;
+  for (std::size_t k = 0; k < heard.said.size(); ++k) written_of.emplace(heard.said[k], heard.written[k]);
+  std::vector<std::string> unsupported;
+  const auto report = [&](const std::string& phrase) {
+    if (std::find(unsupported.begin(), unsupported.end(), phrase) == unsupported.end()) unsupported.push_back(phrase);
+  };
+  for (const std::string& said : load.unsupported_phrases) {
+    const auto found = written_of.find(said);
+    report(found == written_of.end() ? said : parse.phrases[found->second]);
+  }
+  for (const std::string& phrase : heard.unsayable) report(phrase);
+  load.unsupported_phrases = std::move(unsupported);
+  phrases_ = load.status.ok ? std::move(heard.said) : std::vector<std::string>{};
   return load;
 }
 

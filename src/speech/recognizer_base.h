@@ -28,7 +28,8 @@ class RecognizerBase : public Recognizer {
   SpeechStatus add_event_interest(SpeechEvent event) override;
   // Fails without a grammar or when the file is refused; a refused file leaves
   // the grammar without phrases, so nothing stale is recognised afterwards.
-  // The rules keep their activity.
+  // The rules keep their activity. The engine is given every phrase as it is
+  // said: a phrase with a number slot as its expansions (see number_slot.h).
   GrammarLoad load_grammar(const std::string& path) override;
   // Fails without a grammar, or when the engine cannot start listening (the
   // rules then stay inactive). Setting the current state again does nothing.
@@ -41,8 +42,8 @@ class RecognizerBase : public Recognizer {
   // Reads the vocabulary file as the platform would; engines implement it
   // with parse_grammar_file (a hook, so that this class needs no Qt).
   virtual GrammarParse read_grammar(const std::string& path) = 0;
-  // Takes the phrases of a grammar that loaded (possibly none) and reports
-  // those it cannot listen for.
+  // Takes the phrases of a grammar that loaded (possibly none), as they are
+  // said, and reports those it cannot listen for.
   virtual GrammarLoad use_phrases(const std::vector<std::string>& phrases) = 0;
   virtual SpeechStatus start_listening() { return SpeechStatus::success(); }
   virtual void stop_listening() {}
@@ -54,6 +55,7 @@ class RecognizerBase : public Recognizer {
   void deliver_audio_finished();
 
   bool rules_active() const { return active_; }
+  // As they are said: slot phrases expanded.
   const std::vector<std::string>& phrases() const { return phrases_; }
   bool is_phrase(const std::string& text) const;
 

@@ -249,8 +249,9 @@ TEST(MainWindowWiring, ComposerMenusAppendAndTemplatesReplace) {
   Wired w;
   auto* action = w.find<QLineEdit>("Text2");
   auto* pop2 = w.find<QMenu>("pop2");
-  for (const char* item : {"Key5", "Key02", "Key1"}) pop2->findChild<QAction*>(item)->trigger();
-  EXPECT_EQ(action->text(), "Enter*Space");
+  for (const char* item : {"Key5", "Key02", "Key1", "Key01", "Key12"}) pop2->findChild<QAction*>(item)->trigger();
+  EXPECT_EQ(action->text(), "Enter*Space+{n}");
+  action->setText("Enter*Space");
   w.find<QMenu>("pop")->findChild<QAction*>("MLBDC")->trigger();
   EXPECT_EQ(action->text(), "Enter*SpaceMLBDC");
   pop2->findChild<QAction*>("Key11")->trigger();
@@ -275,7 +276,7 @@ TEST(MainWindowWiring, MenusListTheirItemsInOrder) {
   QStringList names;
   for (QAction* a : w.find<QMenu>("pop2")->actions()) names << a->objectName();
   EXPECT_EQ(names, (QStringList{"Key03", "Key01", "Key02", "Key1", "Key2", "Key3", "Key4", "Key5", "Key6", "Key7",
-                                "Key8", "Key9", "Key10", "Key11"}));
+                                "Key8", "Key9", "Key10", "Key11", "Key12"}));
   EXPECT_EQ(w.find<QMenu>("pop")->actions().size(), 12);
   EXPECT_EQ(w.find<QMenu>("pop")->actions().front()->text(), "鼠标左键单击");
 }
@@ -309,7 +310,7 @@ TEST(HelpWindow, HoldsTheFullTextLineByLine) {
   for (std::size_t from = 0, at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2) {
     lines.push_back(text.substr(from, at - from));
   }
-  ASSERT_EQ(lines.size(), 75u);
+  ASSERT_EQ(lines.size(), 77u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
   EXPECT_EQ(lines[0], "安装指南：");
   EXPECT_EQ(lines[11], std::string(34, '-'));
@@ -321,16 +322,19 @@ TEST(HelpWindow, HoldsTheFullTextLineByLine) {
       lines[42],
       "    "
       "(6)如果要打开一个网址，可以用“openIE[file:///p/quillon.htm]”的形式打开，方括号中的内容修改成自己的网址即可。");
-  EXPECT_EQ(lines[74],
+  EXPECT_TRUE(lines[52].starts_with("    (11)一条语音快捷键可以带一个数字")) << lines[52];
+  EXPECT_EQ(lines[76],
             "欢迎大家把使用过程中遇到的问题和改进意见发到me@example.com，我一定有信必复。欢迎大家访问我的网站：file:///"
             "p/quillon.htm");
-  EXPECT_EQ(text.find('{'), std::string::npos);
+  for (const char* placeholder : {"{HOME}", "{MAIL}", "{ENGINE}", "{SDK}", "{LANGPACK}"}) {
+    EXPECT_EQ(text.find(placeholder), std::string::npos) << placeholder;
+  }
 
   HelpWindow window({"file:///p/quillon.htm", "me@example.com"});
   EXPECT_EQ(window.windowTitle(), "帮助");
   auto* box = window.findChild<QPlainTextEdit*>("Text1");
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->document()->blockCount(), 75);
+  EXPECT_EQ(box->document()->blockCount(), 77);
   EXPECT_DOUBLE_EQ(box->font().pointSizeF(), 10.5);
 }
 

@@ -18,12 +18,24 @@ class Probe : public RecognizerBase {
   using RecognizerBase::deliver_false_recognition;
   using RecognizerBase::deliver_recognition;
 
+  using RecognizerBase::is_phrase;
+
   bool refuse_start = false;
   std::vector<std::string> calls;
+  std::vector<std::string> in_file;  // what the grammar holds
+  std::vector<std::string> given;    // what the engine was given to listen for
 
  protected:
-  GrammarParse read_grammar(const std::string&) override { return {}; }
-  GrammarLoad use_phrases(const std::vector<std::string>&) override { return {}; }
+  GrammarParse read_grammar(const std::string&) override { return {SpeechStatus::success(), in_file}; }
+  // Cannot say "X".
+  GrammarLoad use_phrases(const std::vector<std::string>& phrases) override {
+    given = phrases;
+    GrammarLoad load;
+    for (const auto& p : phrases) {
+      if (p.find('X') != std::string::npos) load.unsupported_phrases.push_back(p);
+    }
+    return load;
+  }
   SpeechStatus start_listening() override {
     calls.push_back(refuse_start ? "start refused" : "start");
     return refuse_start ? SpeechStatus::failure("the capture device is busy") : SpeechStatus::success();
@@ -85,6 +97,26 @@ TEST(RecognizerBase, ListeningStartsAndStopsOnlyOnChanges) {
 
   EXPECT_EQ(probe.calls, (std::vector<std::string>{"start", "stop", "start refused"}));
   EXPECT_TRUE(recorder.heard.empty());
+}
+
+// The engine hears a slot phrase as its expansions; what it cannot say is
+// named as the user wrote it, once.
+TEST(RecognizerBase, EnginesHearSlotPhrasesSaidWithEachNumber) {
+  Probe probe;
+  ASSERT_TRUE(probe.create_context().ok);
+  ASSERT_TRUE(probe.init_grammar().ok);
+  probe.in_file = {"城堡", "[1-2]号部队", "二号部队", "X[8-9]", "[1-100]号"};
+  const GrammarLoad load = probe.load_grammar("game.xml");
+  ASSERT_TRUE(load.status.ok);
+  using Texts = std::vector<std::string>;
+  // The numbers in range first; the others after them, heard so that they are not taken for a number in range.
+  ASSERT_GT(probe.given.size(), 6u);
+  EXPECT_EQ(Texts(probe.given.begin(), probe.given.begin() + 6),
+            (Texts{"城堡", "一号部队", "两号部队", "二号部队", "X八", "X九"}));
+  EXPECT_EQ(load.unsupported_phrases, (Texts{"X[8-9]", "[1-100]号"}));
+  EXPECT_TRUE(probe.is_phrase("两号部队"));
+  EXPECT_TRUE(probe.is_phrase("十号部队"));
+  EXPECT_FALSE(probe.is_phrase("[1-2]号部队"));
 }
 
 }  // namespace

@@ -9,11 +9,15 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <random>
 
+#include "speech/edit_distance.h"
 #include "speech/engines.h"
 #include "speech/sphinx/pinyin_phones.h"
 #include "speech/sphinx/sphinx_core.h"
@@ -181,6 +185,52 @@ TEST(SphinxRules, OneSyllableAndSoundAlikePhrasesNeverAct) {
   EXPECT_EQ(actable_phrases(first, syllables), expected);
   // Without its twin a phrase acts again.
   EXPECT_TRUE(actable_phrases({{"北京", "B EY JH IY NG"}}, {{"北京", 2}}).at("北京"));
+}
+
+// Vocabularies with number slots are large, so twins are found by a bounded
+// comparison; it must agree with the whole edit distance.
+TEST(SphinxRules, TwinsAreFoundAsTheWholeEditDistanceFindsThem) {
+  // Random pronunciations, each beside a copy one to three random edits away.
+  std::mt19937 random(7);
+  const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  const std::vector<std::string> kPhones = {"AA", "B", "IY", "N", "S", "T", "EH", "K", "UW", "M"};
+  std::map<std::string, std::vector<std::string>> phones;
+  for (int k = 0; k < 150; ++k) {
+    std::vector<std::string> base;
+    for (std::size_t n = 3 + pick(7); n > 0; --n) base.push_back(kPhones[pick(kPhones.size())]);
+    std::vector<std::string> copy = base;
+    for (std::size_t edits = 1 + pick(3); edits > 0; --edits) {
+      const std::size_t at = pick(copy.size());
+      const std::string phone = kPhones[pick(kPhones.size())];
+      switch (pick(3)) {
+        case 0:
+          copy[at] = phone;
+          break;
+        case 1:
+          copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(at), phone);
+          break;
+        default:
+          if (copy.size() > 1) copy.erase(copy.begin() + static_cast<std::ptrdiff_t>(at));
+      }
+    }
+    phones["a" + std::to_string(k)] = base;
+    phones["b" + std::to_string(k)] = copy;
+  }
+  std::map<std::string, std::string> first;
+  std::map<std::string, std::size_t> syllables;
+  std::map<std::string, bool> expected;
+  for (const auto& [phrase, own] : phones) {
+    for (const auto& phone : own) first[phrase] += (first[phrase].empty() ? "" : " ") + phone;
+    syllables[phrase] = 2;
+    expected[phrase] = std::none_of(phones.begin(), phones.end(), [&](const auto& other) {
+      return other.first != phrase && edit_distance(own, other.second) <= 2;
+    });
+  }
+  const auto actable = actable_phrases(first, syllables);
+  EXPECT_EQ(actable, expected);
+  const auto count = std::count_if(actable.begin(), actable.end(), [](const auto& p) { return p.second; });
+  EXPECT_GT(count, 30);
+  EXPECT_LT(count, 270);
 }
 
 constexpr int kSyntheticFloor = -1000;

@@ -52,6 +52,50 @@ TEST(Dispatcher, FindsTheActionOfExactlyThePhraseHeard) {
   }
 }
 
+// A heard expansion runs its slot entry with the number put in; a number the
+// action has no key for does nothing and says so in the log.
+TEST(Dispatcher, APhraseSaidWithANumberRunsItsSlotEntry) {
+  const std::string vocab =
+      testing::vocabulary(testing::entry("{n}*MRBC", "[1-9]号部队过来") + testing::entry("{n}", "选择[1-9]号部队") +
+                          testing::entry("Ctrl+{n}", "[2-8]倍速度") + testing::entry("Write[{n}]*Enter", "第[1-99]张") +
+                          testing::entry("{n}", "[1-20]号") + testing::entry("F{n}", "功能[1-12]"));
+  struct Row {
+    const char* phrase;
+    Transcript expected;
+    std::vector<std::string> acting;
+    std::vector<std::string> logged;
+  };
+  const Row rows[] = {
+      {"三号部队过来", {"down 3", "up 3", "wait 0.5", "right click", "wait 0.5"}, {"三号部队过来 → 3*MRBC"}, {}},
+      {"选择十号部队", {}, {}, {}},
+      {"两倍速度", {"down Ctrl", "down 2", "up Ctrl", "up 2"}, {"两倍速度 → Ctrl+2"}, {}},
+      {"第十二张",
+       {"clipboard 12", "down Ctrl", "down V", "up Ctrl", "up V", "wait 0.5", "down Enter", "up Enter", "wait 0.5"},
+       {"第十二张 → Write[12]*Enter"},
+       {}},
+      {"功能十一", {"down F11", "up F11"}, {"功能十一 → F11"}, {}},
+      {"十号", {}, {}, {"十号: \"{n}\" of [1-20]号 names no key for 10 (\"10\"); nothing done"}},
+      {"[1-9]号部队过来", {}, {}, {}},
+  };
+  for (const Row& row : rows) {
+    testing::RecordingPlatform fake;
+    Executor executor{fake.platform()};
+    const bool test_mode = false;
+    std::vector<std::string> acting, logged;
+    Dispatcher dispatcher{
+        vocab,
+        test_mode,
+        executor,
+        [](const std::string&) {},
+        [&](const std::string& phrase, const std::string& action) { acting.push_back(phrase + " → " + action); },
+        [&](const std::string& line) { logged.push_back(line); }};
+    dispatcher.on_recognition(row.phrase);
+    EXPECT_EQ(fake.log, row.expected) << row.phrase;
+    EXPECT_EQ(acting, row.acting) << row.phrase;
+    EXPECT_EQ(logged, row.logged) << row.phrase;
+  }
+}
+
 TEST(Dispatcher, TestModeOnlyShowsThePhrase) {
   Fixture f;
   f.test_mode = true;

@@ -87,7 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"Ctrl+Write[abc]", {"clipboard abc", "down Ctrl", "down V", "up Ctrl", "up V"}},
                       Case{"OpenPage[x]", {}}, Case{"Write no brackets", {}}, Case{"Write]abc[", {}},
                       Case{"Write[a[b]c]", {"clipboard a[b", "down Ctrl", "down V", "up Ctrl", "up V"}},
-                      Case{"openfile[ ]", {"open  "}}));
+                      Case{"openfile[ ]", {"open  "}},
+                      Case{"Write[12]*Enter",
+                           {"clipboard 12", "down Ctrl", "down V", "up Ctrl", "up V", "wait 0.5", "down Enter",
+                            "up Enter", "wait 0.5"}},
+                      Case{"openIE[x] * Ctrl+L*",
+                           {"open x", "wait 0.5", "down Ctrl", "down L", "up Ctrl", "up L", "wait 0.5", "wait 0.5"}},
+                      Case{"Write[a]b*Enter", {"clipboard a", "down Ctrl", "down V", "up Ctrl", "up V"}},
+                      Case{"Write[a]*", {"clipboard a", "down Ctrl", "down V", "up Ctrl", "up V"}}));
 
 TEST(CommandFamily, OpenIeNavigatesAnOpenBrowserWindowInstead) {
   testing::RecordingPlatform fake;
@@ -120,6 +127,13 @@ TEST(Quitting, DuringAStepPauseStartsNoFurtherStep) {
   testing::RecordingPlatform fake;
   fake.during_wait = [&](double) { fake.quit_requested = true; };
   EXPECT_EQ(run("A*B", fake), (Transcript{"down A", "up A", "wait 0.5"}));
+}
+
+TEST(Quitting, AfterACommandStartsNoKeyStep) {
+  testing::RecordingPlatform fake;
+  fake.during_wait = [&](double) { fake.quit_requested = true; };
+  EXPECT_EQ(run("Write[12]*Enter", fake),
+            (Transcript{"clipboard 12", "down Ctrl", "down V", "up Ctrl", "up V", "wait 0.5"}));
 }
 
 TEST(Quitting, BeforeARunSendsNothing) {

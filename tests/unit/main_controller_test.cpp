@@ -9,6 +9,7 @@
 #include "core/main_controller.h"
 #include "core/texts.h"
 #include "support/fake_window.h"
+#include "vocabulary/number_slot.h"
 
 namespace quillon {
 namespace {
@@ -363,6 +364,10 @@ TEST(AddPhrase, RefusesBadInputBeforeAnythingIsWritten) {
       {"ampersand", "新", "A&B", prompt("快捷键里不能有字符“&”，请去掉它再添加。")},
       {"outside GBK", "新\xF0\x9F\x98\x80", "A",
        prompt("字符“\xF0\x9F\x98\x80”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。")},
+      {"brackets that are no number slot", "[1-100]号部队", "{n}", prompt(text::kSlotMalformed)},
+      {"a number without a slot", "第张", "Write[{n}]", prompt(text::kNumberWithoutSlot)},
+      {"a number that makes no key", "[1-20]号", "Ctrl+{n}",
+       prompt("说数字10时，快捷键会成为“Ctrl+10”，其中“10”不是键名（数字键只有0到9）。请改快捷键或数字范围。")},
   };
   for (const AddCase& c : cases) {
     Window w;
@@ -430,6 +435,52 @@ TEST(AddPhrase, WarnsOfPhrasesThatSoundAlikeAndAddsItAllTheSame) {
     expected.insert(expected.end(), row.messages.begin(), row.messages.end());
     EXPECT_EQ(w.desktop.log, expected) << row.what;
     EXPECT_EQ(w.view.phrase_list.back() == row.phrase + "(A)", row.added) << row.what;
+  }
+}
+
+// Plain phrases keep what they say, and an earlier slot phrase what it says:
+// adding a phrase that overlaps tells which entry runs; a slot phrase is
+// compared by what it says and named as written.
+TEST(AddPhrase, SaysWhichEntryRunsWhatTwoEntriesSay) {
+  const std::string sounds_alike = text::kSoundsAlike;
+  const struct {
+    const char* what;
+    std::string phrase;
+    std::vector<std::string> alike;
+    Log messages;
+  } rows[] = {
+      {"a slot over plain and earlier slot phrases",
+       "[1-9]号部队",
+       {},
+       {prompt("“[1-9]"
+               "号部队”里的“一号部队”、“二号部队”、“两号部队”等已经是别的词汇，说这些时仍执行原来那个词汇的快捷键。")}},
+      {"a slot said by nothing else", "第[1-99]张", {}, {}},
+      {"a plain phrase a slot also says",
+       "两号部队",
+       {},
+       {prompt("“两号部队”也在“[1-2]号部队”里，说它时执行它自己的快捷键。")}},
+      {"a plain phrase like one a slot says",
+       "四号部队过去",
+       {"五号部队过来"},
+       {prompt("“四号部队过去”和“[1-9]号部队过来”" + sounds_alike)}},
+      {"a slot phrase like a plain one, named once",
+       "[1-3]号兵营",
+       {"城堡"},
+       {prompt("“[1-3]号兵营”和“城堡”" + sounds_alike)}},
+  };
+  for (const auto& row : rows) {
+    Window w;
+    w.store.files["帝国时代2"] = vocabulary(entry("3", "三号部队") + entry("{n}", "[1-2]号部队") +
+                                            entry("{n}*MRBC", "[1-9]号部队过来") + entry("V", "城堡"));
+    w.open("帝国时代2");
+    w.recognizer.alike = row.alike;
+    w.view.phrase = row.phrase;
+    w.view.action = number_slot(row.phrase) ? "Write[{n}]" : "A";
+    w.controller.add_phrase();
+    Log expected{"speech load", "speech deactivate"};
+    expected.insert(expected.end(), row.messages.begin(), row.messages.end());
+    EXPECT_EQ(w.desktop.log, expected) << row.what;
+    EXPECT_EQ(w.view.phrase_list.back(), row.phrase + "(" + w.view.action + ")") << row.what;
   }
 }
 

@@ -245,5 +245,57 @@ TEST(QuillonEndToEnd, APhraseAddedInTheWindowIsCarriedOutUntilItIsDeleted) {
   EXPECT_EQ(w.messages_seen(), Strings{});
 }
 
+// Phrases with a number slot, added in the window: each number said presses
+// the keys of that number, a number outside the range does nothing, and an
+// action with no key for some number of its range is refused.
+TEST(QuillonEndToEnd, APhraseSaidWithANumberPressesThatNumbersKeys) {
+  park_pointer();
+  WindowOnTheDesktop w;
+  ASSERT_TRUE(w.ready());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.find<QLabel>("Image1")->window()));
+  w.type("Text3", "数字");
+  w.click("Command2");
+  const std::pair<const char*, const char*> entries[] = {{"[1-20]号", "{n}"},
+                                                         {"[1-9]号部队过来", "{n}*MRBC"},
+                                                         {"选择[1-9]号部队", "{n}"},
+                                                         {"[2-8]倍速度", "Ctrl+{n}"},
+                                                         {"第[1-99]张", "Write[{n}]*Enter"}};
+  for (const auto& [phrase, action] : entries) {
+    w.type("Text1", QString::fromUtf8(phrase));
+    w.type("Text2", QString::fromUtf8(action));
+    w.click("Command1");
+  }
+  auto* phrases = w.find<QListWidget>("List1");
+  ASSERT_EQ(phrases->count(), 4);
+  EXPECT_EQ(phrases->item(0)->text(), "[1-9]号部队过来({n}*MRBC)");
+  EXPECT_EQ(w.messages_seen(),
+            Strings{"说数字10时，快捷键会成为“10”，其中“10”不是键名（数字键只有0到9）。请改快捷键或数字范围。"});
+
+  RawEventRecorder recorder(test_display());
+  ASSERT_TRUE(recorder.ok());
+  w.click("Command5");
+  for (const char* said : {"三号部队过来", "选择十号部队", "两倍速度"}) w.recognizer().hear(said);
+  EXPECT_EQ(
+      without_motion(recorder.wait_for(8, 5s, 300ms)),
+      (Strings{"down 3", "up 3", "button down 3", "button up 3", "down Control_L", "down 2", "up Control_L", "up 2"}));
+
+  // The number is typed into the program that has the focus, then Enter.
+  const char* target_path = std::getenv("QUILLON_PASTE_TARGET");
+  QProcess target;
+  target.start(QString::fromLocal8Bit(target_path ? target_path : QUILLON_DEFAULT_PASTE_TARGET), {});
+  ASSERT_TRUE(target.waitForStarted(5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return target.canReadLine(); }, 10000));
+  ASSERT_EQ(target.readLine().trimmed(), "ready");
+  recorder.clear();
+  w.recognizer().hear("第十二张");
+  EXPECT_EQ(without_motion(recorder.wait_for(6, 5s)),
+            (Strings{"down Control_L", "down v", "up Control_L", "up v", "down Return", "up Return"}));
+  target.write("quit\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return target.canReadLine(); }, 5000));
+  EXPECT_EQ(target.readLine().trimmed(), "text:12");
+  target.waitForFinished(5000);
+  w.click("Command5");
+}
+
 }  // namespace
 }  // namespace quillon::testing

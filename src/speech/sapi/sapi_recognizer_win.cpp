@@ -10,11 +10,18 @@
 #include <wrl/client.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "input/win32_helpers_win.h"
+#include "vocabulary/atomic_file.h"
+#include "vocabulary/gbk.h"
+#include "vocabulary/number_slot.h"
 
 namespace quillon {
 namespace {
@@ -78,6 +85,26 @@ std::string phrase_text(const SPEVENT& event) {
   return win32::take_co_mem_text(text);
 }
 
+// The platform hears only the phrases a file gives it, so a vocabulary with
+// number slots is given as a copy that says each number (vocabulary_as_said),
+// in the temporary folder, where no game list looks. Nothing when the file
+// serves as it is, or cannot be read or copied: the platform then says why.
+std::optional<std::string> said_copy(const std::string& path, std::vector<std::string>& unsayable) {
+  std::ifstream in(std::filesystem::path(win32::widen(path)), std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::optional<SaidVocabulary> said = vocabulary_as_said(gbk_decode(bytes).text);
+  if (!said) return std::nullopt;
+  const GbkEncoded encoded = gbk_encode(said->text);
+  WCHAR folder[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (!encoded.ok || length == 0 || length > MAX_PATH) return std::nullopt;
+  const std::string copy = win32::narrow(folder, CP_UTF8) + "quillon-vocabulary.xml";
+  if (replace_file(copy, encoded.bytes)) return std::nullopt;
+  unsayable = std::move(said->unsayable);
+  return copy;
+}
+
 class SapiRecognizer : public Recognizer {
  public:
   explicit SapiRecognizer(std::function<bool()> decoding) : decoding_(std::move(decoding)) {}
@@ -136,14 +163,16 @@ class SapiRecognizer : public Recognizer {
   }
 
   // The platform validates the file itself; every phrase it accepts can be
-  // listened for, so none is reported as unsupported.
+  // listened for, so only phrases with brackets that are no number slot are
+  // reported as unsupported.
   GrammarLoad load_grammar(const std::string& path) override {
     GrammarLoad load;
     if (!grammar_) {
       load.status = missing("grammar", "init_grammar");
       return load;
     }
-    const HRESULT result = grammar_->LoadCmdFromFile(win32::widen(path).c_str(), SPLO_DYNAMIC);
+    const std::string file = said_copy(path, load.unsupported_phrases).value_or(path);
+    const HRESULT result = grammar_->LoadCmdFromFile(win32::widen(file).c_str(), SPLO_DYNAMIC);
     if (FAILED(result)) load.status = failed("LoadCmdFromFile", result);
     return load;
   }
