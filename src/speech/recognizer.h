@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "speech/taught_voice.h"
+
 #include "speech/wav_reader.h"
 
 namespace quillon {
@@ -52,11 +54,30 @@ struct GrammarLoad {
 
 enum class SpeechEvent { Recognition, FalseRecognition };
 
+// What became of one recorded take of a phrase the user teaches.
+enum class TakeVerdict {
+  kept,
+  no_speech,     // nothing in the recording sounded like speech
+  unclear,       // speech, but the recogniser read nothing from it
+  unlike,        // read as something too unlike the phrase to be taught safely (another word?)
+  other_phrase,  // it sounds like `other`, a different phrase
+  too_close,     // its reading is as near `other`'s (taught or not) as its own phrase's
+};
+
+struct TakeHearing {
+  TakeVerdict verdict = TakeVerdict::no_speech;
+  std::string heard;  // the reading, tokens separated by spaces; empty when none
+  std::string other;  // for other_phrase and too_close
+  TaughtTake take;    // what to keep, when kept
+};
+
 // Receives events on the GUI thread, only while the rules are active.
 class RecognitionListener {
  public:
   virtual ~RecognitionListener() = default;
   virtual void on_recognition(const std::string& text) = 0;
+  // A phrase recognised only through what the user taught (see TaughtVoice).
+  virtual void on_taught_recognition(const std::string& text) { on_recognition(text); }
   virtual void on_false_recognition() = 0;
   // The audio file given on the command line has been heard to its end and
   // every recognition in it delivered.
@@ -95,6 +116,20 @@ class Recognizer {
                                                  const std::vector<std::string>& /*others*/) const {
     return {};
   }
+  // Teaching: engines that can use what a user taught about their voice.
+  virtual bool can_be_taught() const { return false; }
+  // Hears one take of `phrase` (16 kHz mono, full scale ±1), said alone, and
+  // judges it against the phrase, `others` (the user's other phrases) and
+  // what `taught` already holds. Decodes on the calling thread, well under a
+  // second for a take of a few seconds; never touches the listening. Nullopt
+  // when this engine cannot be taught.
+  virtual std::optional<TakeHearing> hear_take(const std::string& phrase, const std::vector<float>& samples,
+                                               const std::vector<std::string>& others, const TaughtVoice& taught) {
+    (void)phrase, (void)samples, (void)others, (void)taught;
+    return std::nullopt;
+  }
+  // What the user taught, used from the next load_grammar() on.
+  virtual void set_taught_voice(const TaughtVoice& taught) { (void)taught; }
   // True when this engine runs only because a better one's model is missing,
   // so the user should be told once that recognition is weaker.
   virtual bool stands_in_for_missing_model() const { return false; }

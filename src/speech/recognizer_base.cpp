@@ -68,8 +68,13 @@ SpeechStatus RecognizerBase::set_rules_active(bool active) {
 
 void RecognizerBase::set_listener(RecognitionListener* listener) { listener_ = listener; }
 
-void RecognizerBase::deliver_recognition(const std::string& text) {
-  if (listener_ && active_ && wants_recognition_) listener_->on_recognition(text);
+void RecognizerBase::deliver_recognition(const std::string& text, bool taught) {
+  if (!listener_ || !active_ || !wants_recognition_) return;
+  if (taught) {
+    listener_->on_taught_recognition(text);
+  } else {
+    listener_->on_recognition(text);
+  }
 }
 
 void RecognizerBase::deliver_false_recognition() {

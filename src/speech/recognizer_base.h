@@ -50,7 +50,8 @@ class RecognizerBase : public Recognizer {
 
   // Delivery, on the GUI thread. Recognitions are dropped unless the rules are
   // active and their interest was added; the end of the audio always goes on.
-  void deliver_recognition(const std::string& text);
+  // `taught`: recognised only through what the user taught.
+  void deliver_recognition(const std::string& text, bool taught = false);
   void deliver_false_recognition();
   void deliver_audio_finished();
 

@@ -1,0 +1,47 @@
+#pragma once
+
+// What a user taught Quillon about their own voice: for each phrase text, the
+// takes that were kept, each as the recogniser read it. It belongs to the user
+// and the phrase's text, not to a vocabulary: every game with 攻击 benefits
+// once 攻击 is taught.
+//
+// Stored as UTF-8 text, one kept take per line:
+//
+//   # comment
+//   攻击<TAB>g ōng q ī<TAB>0.62
+//
+// the phrase, the model's tokens read for the take separated by spaces, and
+// the seconds of speech in it. Blank lines and lines starting with '#' are
+// skipped; any other line that does not have this form makes the whole file
+// damaged (the caller ignores it and says so once).
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+struct TaughtTake {
+  std::vector<std::string> reading;  // the model's tokens, tone-marked pinyin initials and finals
+  double seconds = 0;                // speech in the take
+
+  bool operator==(const TaughtTake&) const = default;
+};
+
+// Phrase text → its kept takes, in the order they were taught.
+using TaughtVoice = std::map<std::string, std::vector<TaughtTake>>;
+
+struct TaughtVoiceRead {
+  bool ok = true;
+  TaughtVoice voice;
+  std::string error;  // the first fault, with its line number
+};
+
+TaughtVoiceRead parse_taught_voice(std::string_view text);
+std::string format_taught_voice(const TaughtVoice& voice);
+
+// The file's name in the user's program folder.
+inline constexpr char kTaughtVoiceFile[] = "taught-voice.txt";
+
+}  // namespace quillon
