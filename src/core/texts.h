@@ -1,7 +1,12 @@
 #pragma once
 
 // The program's own fixed texts: captions and messages shown to the user.
-// Header-only constants, so that every layer takes its texts from here.
+// Header-only constants, so that every layer above the commands and the speech
+// engines takes its texts from here; those layers keep their own few texts,
+// brought in here too.
+
+#include "commands/command_texts.h"
+#include "speech/speech_texts.h"
 
 namespace quillon::text {
 
@@ -9,7 +14,6 @@ namespace quillon::text {
 
 inline constexpr const char* kAppTitle = "Quillon";
 inline constexpr const char* kWindowCaption = "Quillon8.0版";
-inline constexpr const char* kPromptTitle = "提示";
 inline constexpr const char* kInformationTitle = "Information";
 inline constexpr const char* kHelpTitle = "帮助";
 
@@ -101,9 +105,6 @@ inline constexpr const char* kStartupAdvice =
     "的识别你的声音。哦，不要忘了打开你的麦克风。";
 inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
 
-// Where a user gets the speech model Quillon listens with: in that message,
-// the help text and the log.
-inline constexpr const char* kModelDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
 // Once at start when the fallback recogniser runs because the Mandarin model is missing.
 inline constexpr const char* kFallbackEngineInUse =
     "没有找到中文语音模型，现在使用备用识别器（准确度低）：很多命令会听不出，需要时请重念；"
@@ -148,8 +149,6 @@ inline constexpr const char* kTestAdvice =
     "如果遇到不能识别，\r\n"
     "或者两个词的发音相近，\r\n"
     "应该修改成其他词汇。";
-// An action that starts a program whose file is not there.
-inline constexpr const char* kNoProgram = "这个路径下没有对应的程序！";
 
 // What the speech engine says about the vocabulary.
 inline constexpr const char* kCannotListenFor =
