@@ -26,6 +26,11 @@ struct WindowState {
 // True when the name contains "chinese" (any case) or "中文".
 bool is_chinese_recognizer(const std::string& name);
 
+// Whether the engine is set up and trained in the Windows speech platform's
+// Control Panel, so that the advice sends the user there; false without an
+// engine, which only happens away from that platform.
+bool set_up_by_speech_platform(const Recognizer* recognizer);
+
 class MainController : public RecognitionListener {
  public:
   // `recognizer` may be null: no speech engine is installed.
