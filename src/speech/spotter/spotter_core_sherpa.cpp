@@ -413,7 +413,9 @@ void SpotterCore::begin_utterance(double now, bool vad_rising) {
   utterance_.assign(recent_.end() - static_cast<std::ptrdiff_t>(keep), recent_.end());
   const double onset = now - (resumed ? kLoud : kVadOnsetLag);
   follows_talk_ = !last_was_command_ && onset - last_speech_end_ < settings().talk_gap;
-  level_.begin_utterance(now - onset + kLoud);
+  // Loud frames count from as far back as the audio kept, but not into the
+  // speech before: a quiet voice that the level notices late still counts whole.
+  level_.begin_utterance(std::min(static_cast<double>(keep) / kRate, now - last_speech_end_));
   // Speech that follows talk is talk too: it is not decoded at all.
   talk_ = follows_talk_;
   taught_match_ = false;
