@@ -158,7 +158,7 @@ TEST_F(SpotterOnRecordings, ATakeIsKeptOnlyWhenItIsThePhraseAndNoOther) {
 TEST_F(SpotterOnRecordings, ATaughtReadingActsForItsPhraseOnly) {
   QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
   const Samples said = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
-  const TaughtVoice taught = {{"城堡", {{{"f", "àn", "d", "iàn"}, 0.4}}}};
+  const TaughtVoice taught = {{"城堡", {{{"f", "àn", "d", "iàn"}, 0.8}}}};
   const auto heard = [&](const Phrases& vocabulary) {
     SpotterCore core(*alone_, *testing::system_readings());
     core.set_taught_voice(taught);

@@ -491,13 +491,13 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
 }
 
 void SpotterCore::match_taught() {
+  // By nearness alone: what the spotter heard in an utterance does not stand
+  // in for a reading that only this speaker gives.
   for (const auto& lane : lanes_) {
-    std::vector<std::size_t> spotted = lane.hits;
-    spotted.insert(spotted.end(), lane.taught_hits.begin(), lane.taught_hits.end());
-    if (lane.speed.changes() && spotted.empty()) continue;
+    if (lane.speed.changes() && lane.hits.empty() && lane.taught_hits.empty()) continue;
     Tokens heard = recognised_tokens(lane);
     bool in_doubt = false;
-    std::vector<std::size_t> matched = taught_matcher_.match(heard, spotted, &in_doubt);
+    std::vector<std::size_t> matched = taught_matcher_.match(heard, {}, &in_doubt);
     if (matched.empty() || in_doubt || !taught_fits(matched)) continue;
     use_match(std::move(matched), std::move(heard));
     taught_match_ = true;
@@ -514,10 +514,8 @@ void SpotterCore::prefer_taught() {
       best = std::min(best, token_edit_distance(heard_, readings[r]));
     return best;
   };
-  std::vector<std::size_t> spotted;
-  for (const auto& lane : lanes_) spotted.insert(spotted.end(), lane.taught_hits.begin(), lane.taught_hits.end());
   bool in_doubt = false;
-  std::vector<std::size_t> taught = taught_matcher_.match(heard_, spotted, &in_doubt);
+  std::vector<std::size_t> taught = taught_matcher_.match(heard_, {}, &in_doubt);
   if (taught.size() != 1 || matched_.size() != 1 || taught == matched_ || in_doubt || !taught_fits(taught)) return;
   const std::size_t own = matcher_.phrase(taught[0]).readings.size();
   if (nearest(taught_matcher_.phrase(taught[0]).readings, own) >= nearest(matcher_.phrase(matched_[0]).readings, 0))
