@@ -24,7 +24,7 @@ class TakeEndpointer {
   static constexpr float kSpeechLevel = 0.4f;   // about -36 dBFS: speech close to a microphone
   static constexpr float kSilenceLevel = 0.3f;  // about -42 dBFS
   static constexpr int kChunksToBegin = 3;      // ~0.1 s
-  static constexpr int kChunksToEnd = 20;       // ~0.64 s
+  static constexpr int kChunksToEnd = 16;       // ~0.5 s
   static constexpr int kMostChunks = 313;       // ~10 s: nobody says one phrase for longer
   static constexpr int kChunksWithoutSpeech = 250;
 
