@@ -80,6 +80,7 @@ void TeachDialog::start_take() {
   std::string error;
   std::unique_ptr<AudioSource> microphone = open_microphone_ ? open_microphone_(error) : nullptr;
   if (!microphone) {
+    set_recording(false);
     status_->setText(text::kTeachNoMicrophone + q(error));
     return;
   }

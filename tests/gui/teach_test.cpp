@@ -135,6 +135,7 @@ TEST(TeachDialog, AMicrophoneThatCannotBeOpenedIsNamed) {
   auto* status = dialog.findChild<QLabel*>("TeachStatus");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !status->text().isEmpty(); }, 1000));
   EXPECT_EQ(status->text(), QString(text::kTeachNoMicrophone) + "hw:7: no such device");
+  EXPECT_EQ(dialog.findChild<QPushButton*>("TeachTakeButton")->text(), text::kTeachAnotherTake) << "to try again";
 }
 
 struct Wired {
