@@ -89,6 +89,12 @@ class ListeningEngine : public RecognizerBase {
   }
 
   const EngineOptions& options() const { return options_; }
+  // Runs `f` on the core, if any, while the audio thread keeps off it.
+  template <typename F>
+  void with_core(F f) {
+    std::lock_guard lock(core_mutex_);
+    if (core_) f(*core_);
+  }
   std::unique_ptr<Core> core_;
 
  private:
@@ -120,7 +126,9 @@ class ListeningEngine : public RecognizerBase {
       for (const Decision& d : decisions) {
         if (!self->engine || self->generation != generation) return;
         if (d.recognised) {
-          self->engine->deliver_recognition(d.text);
+          bool taught = false;
+          if constexpr (requires { d.taught; }) taught = d.taught;
+          self->engine->deliver_recognition(d.text, taught);
         } else {
           self->engine->deliver_false_recognition();
         }

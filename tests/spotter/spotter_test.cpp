@@ -17,6 +17,7 @@
 #include "model_location.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/spotter_core.h"
+#include "speech/spotter/take_hearing.h"
 #include "speech/wav_reader.h"
 #include "support/engine_harness.h"
 #include "support/readings.h"
@@ -129,6 +130,50 @@ TEST_F(SpotterOnRecordings, ACommandSaidAloneActsAndTheRightOne) {
   for (const auto& row : rows) {
     EXPECT_EQ(recognised(hear(*alone_, kWords, word(row.file))), Phrases{row.said}) << row.file;
   }
+}
+
+TEST_F(SpotterOnRecordings, ATakeIsKeptOnlyWhenItIsThePhraseAndNoOther) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const auto others = [](const std::string& phrase) {
+    Phrases o;
+    for (const auto& w : kWords)
+      if (w != phrase) o.push_back(w);
+    return o;
+  };
+  const auto take = [&](const std::string& phrase, const Samples& samples) {
+    return hear_take_with(*anywhere_, *testing::system_readings(), phrase, samples, others(phrase), {});
+  };
+  const TakeHearing kept = take("上海", word("dsp20__s03__5.wav"));
+  EXPECT_EQ(kept.verdict, TakeVerdict::kept);
+  EXPECT_EQ(kept.take.reading, (std::vector<std::string>{"sh", "àng", "h", "ǎi"}));
+  EXPECT_GT(kept.take.seconds, 0.2);
+  const TakeHearing other = take("商行", word("dsp20__s03__5.wav"));
+  EXPECT_EQ(other.verdict, TakeVerdict::other_phrase);
+  EXPECT_EQ(other.other, "上海");
+  EXPECT_EQ(take("上海", silence(2)).verdict, TakeVerdict::no_speech);
+}
+
+// What was taught is heard as the phrase, said so, and never takes a
+// reading that is exactly another phrase's.
+TEST_F(SpotterOnRecordings, ATaughtReadingActsForItsPhraseOnly) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const Samples said = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
+  const TaughtVoice taught = {{"城堡", {{{"f", "àn", "d", "iàn"}, 0.4}}}};
+  const auto heard = [&](const Phrases& vocabulary) {
+    SpotterCore core(*alone_, *testing::system_readings());
+    core.set_taught_voice(taught);
+    std::vector<std::string> unsupported;
+    EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
+    std::vector<SpotterDecision> out;
+    core.accept(said.data(), said.size(), out);
+    core.finish(out);
+    std::string result;
+    for (const auto& d : out)
+      if (d.recognised) result += d.text + (d.taught ? "*" : "");
+    return result;
+  };
+  EXPECT_EQ(heard({"城堡", "兵营"}), "城堡*");
+  EXPECT_EQ(heard({"城堡", "兵营", "饭店"}), "饭店");
 }
 
 TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {

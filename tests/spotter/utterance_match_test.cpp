@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "speech/spotter/take_hearing.h"
 #include "speech/spotter/utterance_match.h"
 
 namespace quillon {
@@ -182,6 +183,41 @@ TEST(Toneless, DropsToneMarksButKeepsTheUmlaut) {
     const char* out;
   } rows[] = {{"ǎng", "ang"}, {"ǚ", "ü"}, {"üè", "üe"}, {"uō", "uo"}, {"ń", "n"}, {"zh", "zh"}, {"P", "P"}};
   for (const auto& row : rows) EXPECT_EQ(toneless(row.in), row.out);
+}
+
+// A take is kept only when what was read cannot become another phrase or a
+// word of talk: judged before anything is taught.
+TEST(TakeJudgement, KeepsOnlyReadingsSafeToListenFor) {
+  const PhraseReadingsList others = {
+      {"上海", {tokens("sh àng h ǎi")}},
+      {"北京", {tokens("b ěi j īng")}},
+      {"出", {tokens("ch ū")}},
+      {"攻击", {tokens("g ōng j ī"), tokens("g ōng q ī")}},  // the second one taught
+  };
+  const struct {
+    const char* phrase_reading;
+    const char* take;
+    TakeVerdict verdict;
+    const char* other;
+  } rows[] = {
+      {"sh āng h áng", "sh āng h áng", TakeVerdict::kept, ""},  // as it is said
+      {"sh āng h áng", "s ān h áng", TakeVerdict::kept, ""},    // two sounds off: this speaker's way
+      {"sh āng h áng", "sh àng h ǎi", TakeVerdict::too_close, "上海"},
+      {"sh āng h áng", "sh àng h ái", TakeVerdict::too_close, "上海"},
+      {"b èi j ǐng", "b èi j ǐng", TakeVerdict::kept, ""},  // its tone twin is no matter when read right
+      {"b èi j ǐng", "b èi j īng", TakeVerdict::too_close, "北京"},
+      {"sh í b ié", "x iè x iè", TakeVerdict::unlike, ""},  // 谢谢: another word altogether
+      {"ch ú", "ch ú", TakeVerdict::kept, ""},
+      {"ch ú", "d uì", TakeVerdict::unlike, ""},  // one syllable: any other is a word of talk
+      {"ch ú", "ch ù", TakeVerdict::too_close, "出"},
+      {"k ōng q ì", "g ōng q ī", TakeVerdict::too_close, "攻击"},  // what another phrase was taught
+      {"sh āng h áng", "", TakeVerdict::unclear, ""},
+  };
+  for (const auto& row : rows) {
+    const ReadingJudgement j = judge_take_reading(tokens(row.take), {tokens(row.phrase_reading)}, others);
+    EXPECT_EQ(j.verdict, row.verdict) << row.take;
+    EXPECT_EQ(j.other, row.other) << row.take;
+  }
 }
 
 }  // namespace

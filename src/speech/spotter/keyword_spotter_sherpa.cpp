@@ -5,6 +5,7 @@
 #include "speech/listening_engine.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/spotter_core.h"
+#include "speech/spotter/take_hearing.h"
 
 namespace quillon {
 namespace {
@@ -17,6 +18,20 @@ class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision
   // The core refers to the model: it goes first.
   ~KeywordSpotterEngine() override { shut_down(); }
 
+  bool can_be_taught() const override { return true; }
+
+  std::optional<TakeHearing> hear_take(const std::string& phrase, const std::vector<float>& samples,
+                                       const std::vector<std::string>& others, const TaughtVoice& taught) override {
+    if (!model_) return std::nullopt;
+    if (readings_.valid()) readings_.wait();
+    return hear_take_with(*model_, *options().readings, phrase, samples, others, taught);
+  }
+
+  void set_taught_voice(const TaughtVoice& taught) override {
+    taught_ = taught;
+    with_core([&](SpotterCore& core) { core.set_taught_voice(taught_); });
+  }
+
  protected:
   SpeechStatus open_context() override {
     // Reading the pinyin table takes a few hundred milliseconds: do it while
@@ -26,6 +41,7 @@ class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision
     model_ = SpotterModel::load(paths_, spotter_settings(options().match, options().tuning), error);
     if (!model_) return SpeechStatus::failure(error);
     core_ = std::make_unique<SpotterCore>(*model_, *options().readings);
+    core_->set_taught_voice(taught_);
     if (!core_->ok()) {
       core_.reset();
       return SpeechStatus::failure("the voice-activity detector could not be created from " + paths_.vad_file);
@@ -37,6 +53,7 @@ class KeywordSpotterEngine : public ListeningEngine<SpotterCore, SpotterDecision
   ModelPaths paths_;
   std::unique_ptr<SpotterModel> model_;
   std::future<void> readings_;
+  TaughtVoice taught_;
 };
 
 }  // namespace

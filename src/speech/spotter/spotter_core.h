@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "speech/spotter/speech_level.h"
 #include "speech/spotter/speed_change.h"
 #include "speech/spotter/utterance_match.h"
+#include "speech/taught_voice.h"
 
 struct SherpaOnnxKeywordSpotter;
 struct SherpaOnnxOnlineRecognizer;
@@ -96,17 +98,20 @@ class SpotterModel {
 struct SpotterDecision {
   bool recognised = false;  // false: speech in which no command was heard
   std::string text;
-  double decided_at = 0;  // seconds of audio consumed when the decision was made
-  double speech_end = 0;  // where the utterance's speech ended, as far as the core could tell
-  std::string heard;      // the recogniser's tokens for the utterance (`alone` mode), for the log
+  double decided_at = 0;      // seconds of audio consumed when the decision was made
+  double speech_end = 0;      // where the utterance's speech ended, as far as the core could tell
+  std::string heard;          // the recogniser's tokens for the utterance (`alone` mode), for the log
+  double speech_seconds = 0;  // how long the utterance was loud
+  bool taught = false;        // recognised only through what the user taught
 };
 
 class SpotterCore {
  public:
   static constexpr std::size_t kMaxStreams = 3;
 
-  // `readings` are needed from the first set_phrases() on.
-  SpotterCore(SpotterModel& model, const SharedReadings& readings);
+  // `readings` are needed from the first set_phrases() on. `mode`, when
+  // given, replaces the model's (hearing a take needs `alone`).
+  SpotterCore(SpotterModel& model, const SharedReadings& readings, std::optional<MatchMode> mode = std::nullopt);
   ~SpotterCore();
   SpotterCore(const SpotterCore&) = delete;
   SpotterCore& operator=(const SpotterCore&) = delete;
@@ -115,6 +120,11 @@ class SpotterCore {
   // Converts the phrases and makes new decoding streams for them; phrases the
   // model cannot say are returned. The model itself stays loaded.
   SpeechStatus set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported);
+  // What the user taught, for the phrases of the next set_phrases(): its
+  // readings are listened for once nothing untaught was heard (`alone` mode).
+  void set_taught_voice(TaughtVoice voice) { taught_ = std::move(voice); }
+  // The readings of a phrase of the last set_phrases(), its own then taught; empty when it has none.
+  std::vector<Tokens> phrase_readings(const std::string& text) const;
   // Forgets partial speech and pending decisions (rules switched off).
   void reset();
   void accept(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
@@ -127,7 +137,8 @@ class SpotterCore {
  private:
   enum class State { idle, speaking, ending };
 
-  const SpotterSettings& settings() const { return model_.settings(); }
+  const SpotterSettings& settings() const { return settings_; }
+  void set_taught_phrases(std::vector<MatchPhrase> list);
   std::string keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const;
   void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
   void remember(const float* samples, std::size_t n);
@@ -145,7 +156,8 @@ class SpotterCore {
     std::vector<float> changed;  // the last piece at the lane's speed
     std::vector<const SherpaOnnxOnlineStream*> spotters;
     const SherpaOnnxOnlineStream* recognizer = nullptr;
-    std::vector<std::size_t> hits;  // phrases its spotter reported, in order
+    std::vector<std::size_t> hits;         // phrases its spotter reported, in order
+    std::vector<std::size_t> taught_hits;  // phrases it heard by a taught reading
   };
   void destroy_streams();
   void make_streams();
@@ -167,6 +179,10 @@ class SpotterCore {
   enum class Match { none, in_doubt, sure };
   Match match_lanes(std::size_t count);
   void use_match(std::vector<std::size_t> matched, Tokens heard);
+  // Once nothing untaught was heard: a taught reading, only for taught phrases.
+  void match_taught();
+  void prefer_taught();
+  bool taught_fits(const std::vector<std::size_t>& matched) const;
   double quiet_needed() const;
   void decide_utterance(double now, std::vector<SpotterDecision>& out);
 
@@ -180,8 +196,16 @@ class SpotterCore {
 
   SpotterModel& model_;
   const SharedReadings& readings_;
+  SpotterSettings settings_;
   const SherpaOnnxVoiceActivityDetector* vad_ = nullptr;
   UtteranceMatcher matcher_;
+  // What was taught: the same phrases with their taught readings added after
+  // their own ones; how long their takes were loud, per phrase (none: not taught).
+  TaughtVoice taught_;
+  UtteranceMatcher taught_matcher_;
+  std::vector<std::pair<double, double>> taught_seconds_;
+  bool any_taught_ = false;
+  bool taught_match_ = false;                 // the current utterance matched through teaching
   std::vector<std::string> stream_keywords_;  // one keyword text per spotter stream
   std::vector<Lane> lanes_;
   std::size_t consumed_ = 0;

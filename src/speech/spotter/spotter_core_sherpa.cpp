@@ -31,7 +31,9 @@ struct LanePlan {
 };
 constexpr std::array<LanePlan, 4> kLanePlans = {{{0, 1.0}, {0.16, 1.0}, {0.32, 0.9}, {0.48, 1.1}}};
 constexpr std::size_t kLanesAtOwnSpeed = 2;
-constexpr std::size_t kEagerLanes = 1;       // decoded while the utterance is said
+constexpr std::size_t kEagerLanes = 1;
+constexpr char kTaughtMark[] =
+    "t";  // before the phrase index of a taught reading's keyword       // decoded while the utterance is said
 constexpr double kTail = 0.45;               // zeros that push the last speech through the decoders
 constexpr std::size_t kLongest = 8 * kRate;  // no command lasts longer (samples); longer speech is talk
 constexpr float kPeakDecay = 0.995f;         // per piece of 32 ms: the input's peak halves in about 4 s
@@ -119,7 +121,9 @@ SpotterModel::~SpotterModel() {
   if (recognizer_) SherpaOnnxDestroyOnlineRecognizer(recognizer_);
 }
 
-SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings) : model_(model), readings_(readings) {
+SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings, std::optional<MatchMode> mode)
+    : model_(model), readings_(readings), settings_(model.settings()) {
+  if (mode) settings_.mode = *mode;
   const auto& s = model.settings();
   SherpaOnnxVadModelConfig c;
   std::memset(&c, 0, sizeof c);
@@ -160,7 +164,8 @@ SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, s
     list.push_back({text, std::move(k.lines)});
   }
   UtteranceMatcher matcher;
-  matcher.set_phrases(std::move(list));
+  matcher.set_phrases(list);
+  set_taught_phrases(list);
 
   // A phrase and a longer one it begins go to different spotter streams, so
   // the longer one is not cut short when the shorter fires and resets its stream.
@@ -188,11 +193,45 @@ SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, s
   for (std::size_t i = 0; i < matcher.size(); ++i) {
     if (texts.size() <= layer[i]) texts.resize(layer[i] + 1);
     for (const auto& line : matcher.phrase(i).readings) texts[layer[i]] += keyword_for(matcher, i, line) + "\n";
+    // Taught readings are heard apart, so that only what was taught trusts them.
+    const auto& all = taught_matcher_.phrase(i).readings;
+    for (std::size_t r = matcher.phrase(i).readings.size(); r < all.size(); ++r)
+      texts[layer[i]] += keyword_line(all[r], kTaughtMark + std::to_string(i)) + "\n";
   }
   matcher_ = std::move(matcher);
   stream_keywords_ = std::move(texts);
   reset();
   return SpeechStatus::success();
+}
+
+void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
+  taught_seconds_.assign(list.size(), {0, 0});
+  any_taught_ = false;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const auto found = taught_.find(list[i].text);
+    if (found == taught_.end() || settings().mode != MatchMode::alone) continue;
+    auto& readings = list[i].readings;
+    const std::size_t own = readings.size();
+    double shortest = 1e9, longest = 0;
+    for (const auto& take : found->second) {
+      shortest = std::min(shortest, take.seconds);
+      longest = std::max(longest, take.seconds);
+      const bool known = std::all_of(take.reading.begin(), take.reading.end(),
+                                     [&](const std::string& token) { return model_.tokens().contains(token); });
+      if (known && std::find(readings.begin(), readings.end(), take.reading) == readings.end())
+        readings.push_back(take.reading);
+    }
+    if (found->second.empty()) continue;
+    taught_seconds_[i] = {shortest, longest};
+    any_taught_ = any_taught_ || readings.size() > own;
+  }
+  taught_matcher_.set_phrases(std::move(list));
+}
+
+std::vector<Tokens> SpotterCore::phrase_readings(const std::string& text) const {
+  for (std::size_t i = 0; i < taught_matcher_.size(); ++i)
+    if (taught_matcher_.phrase(i).text == text) return taught_matcher_.phrase(i).readings;
+  return {};
 }
 
 std::string SpotterCore::keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const {
@@ -241,7 +280,7 @@ void SpotterCore::reset() {
   vad_speech_before_ = false;
   input_peak_ = 0;
   last_speech_end_ = -1e9;
-  last_was_command_ = talk_ = false;
+  last_was_command_ = talk_ = taught_match_ = false;
   segment_hit_ = flushed_ = false;
   pending_ = delivered_ = SIZE_MAX;
 }
@@ -273,8 +312,9 @@ void SpotterCore::feed_lane(Lane& lane, const float* samples, std::size_t n) {
       if (keyword.empty()) continue;
       SherpaOnnxResetKeywordStream(model_.spotter(), stream);
       if (keyword == kSentinelText) continue;
-      const auto index = static_cast<std::size_t>(std::strtoul(keyword.c_str(), nullptr, 10));
-      if (index < matcher_.size()) lane.hits.push_back(index);
+      const bool taught = keyword.front() == kTaughtMark[0];
+      const auto index = static_cast<std::size_t>(std::strtoul(keyword.c_str() + (taught ? 1 : 0), nullptr, 10));
+      if (index < matcher_.size()) (taught ? lane.taught_hits : lane.hits).push_back(index);
     }
   }
 }
@@ -376,13 +416,20 @@ void SpotterCore::begin_utterance(double now, bool vad_rising) {
   level_.begin_utterance(now - onset + kLoud);
   // Speech that follows talk is talk too: it is not decoded at all.
   talk_ = follows_talk_;
+  taught_match_ = false;
   if (!talk_) decode_utterance();
   state_ = State::speaking;
 }
 
 bool SpotterCore::cannot_be_command() const {
   if (utterance_.size() >= kLongest) return true;
-  return !matcher_.may_become_command(recognised_tokens(lanes_.front()), lanes_.front().hits);
+  const Lane& lane = lanes_.front();
+  const Tokens heard = recognised_tokens(lane);
+  if (matcher_.may_become_command(heard, lane.hits)) return false;
+  if (!any_taught_) return true;
+  std::vector<std::size_t> spotted = lane.hits;
+  spotted.insert(spotted.end(), lane.taught_hits.begin(), lane.taught_hits.end());
+  return !taught_matcher_.may_become_command(heard, spotted);
 }
 
 // (Re)starts decoding the utterance from its first sample.
@@ -410,6 +457,7 @@ void SpotterCore::continue_utterance() {
 void SpotterCore::end_utterance(double now, bool vad_speech) {
   speech_end_ = vad_speech ? now - level_.quiet_for() : now - settings().min_silence;
   state_ = State::ending;
+  taught_match_ = false;
   if (talk_) {
     matched_.clear();
     heard_.clear();
@@ -433,9 +481,63 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
     if (match == Match::sure) {
       // Readings that disagree: rather no command than perhaps the wrong one.
       if (doubtful && *doubtful != matched_) matched_.clear();
+      if (any_taught_ && !matched_.empty()) prefer_taught();
       return;
     }
   }
+  if (matched_.empty() && any_taught_) match_taught();
+}
+
+void SpotterCore::match_taught() {
+  for (const auto& lane : lanes_) {
+    std::vector<std::size_t> spotted = lane.hits;
+    spotted.insert(spotted.end(), lane.taught_hits.begin(), lane.taught_hits.end());
+    if (lane.speed.changes() && spotted.empty()) continue;
+    Tokens heard = recognised_tokens(lane);
+    bool in_doubt = false;
+    std::vector<std::size_t> matched = taught_matcher_.match(heard, spotted, &in_doubt);
+    if (matched.empty() || in_doubt || !taught_fits(matched)) continue;
+    use_match(std::move(matched), std::move(heard));
+    taught_match_ = true;
+    return;
+  }
+}
+
+// A speaker whose phrase the recogniser reads as another one's taught how
+// they say it: a reading nearer what they taught goes to the taught phrase.
+void SpotterCore::prefer_taught() {
+  const auto nearest = [&](const std::vector<Tokens>& readings, std::size_t from) {
+    std::size_t best = SIZE_MAX;
+    for (std::size_t r = from; r < readings.size(); ++r)
+      best = std::min(best, token_edit_distance(heard_, readings[r]));
+    return best;
+  };
+  std::vector<std::size_t> spotted;
+  for (const auto& lane : lanes_) spotted.insert(spotted.end(), lane.taught_hits.begin(), lane.taught_hits.end());
+  bool in_doubt = false;
+  std::vector<std::size_t> taught = taught_matcher_.match(heard_, spotted, &in_doubt);
+  if (taught.size() != 1 || matched_.size() != 1 || taught == matched_ || in_doubt || !taught_fits(taught)) return;
+  const std::size_t own = matcher_.phrase(taught[0]).readings.size();
+  if (nearest(taught_matcher_.phrase(taught[0]).readings, own) >= nearest(matcher_.phrase(matched_[0]).readings, 0))
+    return;
+  matched_ = std::move(taught);
+  taught_match_ = true;
+}
+
+// Teaching one phrase never makes another act, and a taught phrase acts only
+// on speech about as long as its takes: a short word of talk that sounds like
+// part of it does not.
+bool SpotterCore::taught_fits(const std::vector<std::size_t>& matched) const {
+  constexpr double kShorter = 0.6, kLonger = 1.8;
+  double shortest = 0, longest = 0;
+  for (const auto index : matched) {
+    const auto [low, high] = taught_seconds_[index];
+    if (high <= 0) return false;
+    shortest += low;
+    longest += high;
+  }
+  const double loud = level_.loud_seconds();
+  return loud >= kShorter * shortest && loud <= kLonger * longest;
 }
 
 SpotterCore::Match SpotterCore::match_lanes(std::size_t count) {
@@ -492,10 +594,12 @@ void SpotterCore::decide_utterance(double now, std::vector<SpotterDecision>& out
   for (const auto& token : heard_) heard += (heard.empty() ? "" : " ") + token;
   // Shorter than a syllable: a knock or a breath, whatever the decoders made of it.
   const bool command = !matched_.empty() && !follows_talk_ && level_.loud_seconds() >= kShortestSpeech;
+  const double loud = level_.loud_seconds();
   if (command) {
-    for (const auto index : matched_) out.push_back({true, matcher_.phrase(index).text, now, speech_end_, heard});
+    for (const auto index : matched_)
+      out.push_back({true, matcher_.phrase(index).text, now, speech_end_, heard, loud, taught_match_});
   } else {
-    out.push_back({false, {}, now, speech_end_, heard});
+    out.push_back({false, {}, now, speech_end_, heard, loud, false});
   }
   last_was_command_ = command;
   last_speech_end_ = speech_end_;

@@ -1,0 +1,262 @@
+// What teaching does for a speaker: each speaker of the takes sets teaches
+// every word with their first takes (as the teaching window would: each take
+// heard and judged beside every other phrase), then says the word again in
+// their other takes. Reported per set and half, taught and untaught on the
+// same test takes, with what became of the teaching takes, how long judging a
+// take took, and false actions on talk and talk over game sound for a user
+// who taught what all those speakers taught (a harder case than one user).
+// Every shipped phrase listens, with the recorded words beside them.
+//
+//   teach_eval SETS_DIR [takes=N] [verbose] [only=SET/HALF]
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "measures.h"
+#include "shipped_phrases.h"
+#include "speech/spotter/spotter_core.h"
+#include "speech/spotter/take_hearing.h"
+#include "speech/wav_reader.h"
+
+using namespace quillon;
+using namespace quillon::bench;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
+                                                 "语言", "识别", "复旦", "饭店", "处理", "忠告"};
+
+struct Take {
+  std::string file, word;
+};
+
+// Speaker → word → takes in order, from words.tsv (files named SPEAKER__WORD__TAKE.wav).
+std::map<std::string, std::map<std::string, std::vector<Take>>> read_takes(const fs::path& dir) {
+  std::map<std::string, std::map<std::string, std::vector<Take>>> out;
+  std::ifstream in(dir / "words.tsv");
+  std::string file, word;
+  while (in >> file >> word) out[file.substr(0, file.find("__"))][word].push_back({file, word});
+  for (auto& [speaker, words] : out)
+    for (auto& [w, takes] : words)
+      std::sort(takes.begin(), takes.end(), [](const Take& a, const Take& b) { return a.file < b.file; });
+  return out;
+}
+
+std::vector<float> samples_of(const fs::path& file) {
+  const WavAudio wav = read_wav_16k_mono(file.string());
+  return wav.ok ? wav.samples : std::vector<float>{};
+}
+
+std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {
+  core.reset();
+  std::vector<SpotterDecision> out;
+  for (std::size_t at = 0; at < samples.size(); at += 1600)
+    core.accept(samples.data() + at, std::min<std::size_t>(1600, samples.size() - at), out);
+  core.finish(out);
+  return out;
+}
+
+struct Tally {
+  int right = 0, wrong = 0, missed = 0, by_teaching = 0;
+  void add(const std::vector<SpotterDecision>& heard, const std::string& said) {
+    std::vector<const SpotterDecision*> acted;
+    for (const auto& d : heard)
+      if (d.recognised) acted.push_back(&d);
+    if (acted.empty()) {
+      ++missed;
+    } else if (acted.size() == 1 && acted.front()->text == said) {
+      ++right;
+      by_teaching += acted.front()->taught ? 1 : 0;
+    } else {
+      ++wrong;
+    }
+  }
+  std::string row() const {
+    const double n = std::max(1, right + wrong + missed);
+    char line[96];
+    std::snprintf(line, sizeof line, "%.1f / %.1f / %.1f (%d)", 100 * right / n, 100 * wrong / n, 100 * missed / n,
+                  right + wrong + missed);
+    return line;
+  }
+};
+
+const char* verdict_name(TakeVerdict v) {
+  switch (v) {
+    case TakeVerdict::kept:
+      return "kept";
+    case TakeVerdict::no_speech:
+      return "no speech";
+    case TakeVerdict::unclear:
+      return "unclear";
+    case TakeVerdict::unlike:
+      return "unlike";
+    case TakeVerdict::other_phrase:
+      return "other phrase";
+    case TakeVerdict::too_close:
+      return "too close";
+  }
+  return "?";
+}
+
+struct Run {
+  SpotterModel& model;
+  const SharedReadings& readings;
+  const std::vector<std::string>& vocabulary;
+  std::size_t teach_takes;
+  bool verbose;
+};
+
+std::vector<std::string> others_than(const std::vector<std::string>& vocabulary, const std::string& phrase) {
+  std::vector<std::string> others;
+  for (const auto& p : vocabulary)
+    if (p != phrase) others.push_back(p);
+  return others;
+}
+
+// One speaker teaches their words; returns what they taught.
+TaughtVoice teach(const Run& run, const fs::path& dir, const std::map<std::string, std::vector<Take>>& words,
+                  std::map<std::string, int>& verdicts, std::vector<double>& judge_ms) {
+  TaughtVoice taught;
+  for (const auto& [word, takes] : words) {
+    for (std::size_t k = 0; k < std::min(run.teach_takes, takes.size()); ++k) {
+      const double started = cpu_seconds();
+      const TakeHearing h = hear_take_with(run.model, run.readings, word, samples_of(dir / takes[k].file),
+                                           others_than(run.vocabulary, word), taught);
+      judge_ms.push_back(1000 * (cpu_seconds() - started));
+      ++verdicts[verdict_name(h.verdict)];
+      if (h.verdict == TakeVerdict::kept) taught[word].push_back(h.take);
+      if (run.verbose)
+        std::fprintf(stderr, "teach %s %s: %s [%s] %s\n", takes[k].file.c_str(), word.c_str(), verdict_name(h.verdict),
+                     h.heard.c_str(), h.other.c_str());
+    }
+  }
+  return taught;
+}
+
+double false_per_10_min(const Run& run, const TaughtVoice& taught, const fs::path& dir, int& fires) {
+  SpotterCore core(run.model, run.readings);
+  core.set_taught_voice(taught);
+  std::vector<std::string> unsupported;
+  core.set_phrases(run.vocabulary, unsupported);
+  double seconds = 0;
+  fires = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() != ".wav") continue;
+    const auto samples = samples_of(entry.path());
+    seconds += static_cast<double>(samples.size()) / 16000.0;
+    for (const auto& d : hear(core, samples)) {
+      if (!d.recognised) continue;
+      ++fires;
+      if (run.verbose)
+        std::fprintf(stderr, "false %s: %s%s [%s]\n", entry.path().filename().c_str(), d.text.c_str(),
+                     d.taught ? " (taught)" : "", d.heard.c_str());
+    }
+  }
+  return seconds > 0 ? fires * 600.0 / seconds : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: teach_eval SETS_DIR [takes=N] [verbose]\n");
+    return 2;
+  }
+  const fs::path sets = argv[1];
+  std::size_t teach_takes = 2;
+  bool verbose = false;
+  std::string only;  // SET/HALF
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("takes=", 0) == 0) teach_takes = std::stoul(arg.substr(6));
+    if (arg == "verbose") verbose = true;
+    if (arg.rfind("only=", 0) == 0) only = arg.substr(5);
+  }
+  EngineOptions options;
+  ModelPaths paths;
+  std::string why, error;
+  if (!find_models(options, paths, why)) {
+    std::fprintf(stderr, "no models: %s", why.c_str());
+    return 1;
+  }
+  auto model = SpotterModel::load(paths, spotter_settings(MatchMode::alone, {}), error);
+  if (!model) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  const SharedReadings readings;
+  std::vector<std::string> vocabulary = shipped_phrases();
+  for (const auto& w : kRecordedWords)
+    if (std::find(vocabulary.begin(), vocabulary.end(), w) == vocabulary.end()) vocabulary.push_back(w);
+  const Run run{*model, readings, vocabulary, teach_takes, verbose};
+
+  std::printf("%zu phrases listening; each word taught with its speaker's first %zu takes\n\n", vocabulary.size(),
+              teach_takes);
+  std::printf("| set | half | speakers | untaught right / wrong / missed %% | taught | right by teaching | takes |\n");
+  std::printf("|---|---|---|---|---|---|---|\n");
+  std::map<std::string, TaughtVoice> everyone;  // per half
+  std::vector<double> judge_ms;
+  for (const char* set : {"takes", "narrowband"}) {
+    for (const char* half : {"tune", "held"}) {
+      const fs::path dir = sets / set / half;
+      if (!fs::exists(dir / "words.tsv")) continue;
+      if (!only.empty() && only != std::string(set) + "/" + half) continue;
+      Tally untaught, taught_tally;
+      std::map<std::string, int> verdicts;
+      const auto speakers = read_takes(dir);
+      SpotterCore plain(*model, readings);
+      std::vector<std::string> unsupported;
+      plain.set_phrases(vocabulary, unsupported);
+      for (const auto& [speaker, words] : speakers) {
+        const TaughtVoice taught = teach(run, dir, words, verdicts, judge_ms);
+        for (const auto& [word, takes] : taught)
+          for (const auto& take : takes) everyone[half][word].push_back(take);
+        SpotterCore core(*model, readings);
+        core.set_taught_voice(taught);
+        core.set_phrases(vocabulary, unsupported);
+        for (const auto& [word, takes] : words) {
+          for (std::size_t k = teach_takes; k < takes.size(); ++k) {
+            const auto samples = samples_of(dir / takes[k].file);
+            untaught.add(hear(plain, samples), word);
+            const auto heard = hear(core, samples);
+            taught_tally.add(heard, word);
+            if (verbose) {
+              std::string said;
+              for (const auto& d : heard)
+                said += (d.recognised ? d.text : "?") + (d.taught ? "*" : "") + " [" + d.heard + "] ";
+              std::fprintf(stderr, "test %s %s: %s\n", takes[k].file.c_str(), word.c_str(), said.c_str());
+            }
+          }
+        }
+      }
+      std::string kept;
+      for (const auto& [name, count] : verdicts) kept += name + " " + std::to_string(count) + ", ";
+      std::printf("| %s | %s | %zu | %s | %s | %d | %s |\n", set, half, speakers.size(), untaught.row().c_str(),
+                  taught_tally.row().c_str(), taught_tally.by_teaching, kept.c_str());
+      std::fflush(stdout);
+    }
+  }
+  std::printf("\njudging a take: median %.0f ms, p90 %.0f ms, max %.0f ms CPU\n\n", percentile(judge_ms, 0.5),
+              percentile(judge_ms, 0.9), percentile(judge_ms, 1.0));
+  std::printf(
+      "| talk set | half | false actions per 10 min, untaught | with everyone's teaching |\n|---|---|---|---|\n");
+  for (const char* set : {"talk", "talk-sound"}) {
+    if (!only.empty()) break;
+    for (const char* half : {"tune", "held"}) {
+      const fs::path dir = sets / set / half;
+      if (!fs::exists(dir)) continue;
+      int fires_plain = 0, fires_taught = 0;
+      const double plain = false_per_10_min(run, {}, dir, fires_plain);
+      const double taught = false_per_10_min(run, everyone[half], dir, fires_taught);
+      std::printf("| %s | %s | %.2f (%d) | %.2f (%d) |\n", set, half, plain, fires_plain, taught, fires_taught);
+      std::fflush(stdout);
+    }
+  }
+  return 0;
+}

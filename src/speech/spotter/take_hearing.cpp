@@ -1,0 +1,104 @@
+#include "speech/spotter/take_hearing.h"
+
+#include <algorithm>
+#include <limits>
+#include <sstream>
+
+#include "speech/spotter/spotter_core.h"
+
+namespace quillon {
+namespace {
+
+Tokens toneless_tokens(const Tokens& tokens) {
+  Tokens out;
+  for (const auto& token : tokens) out.push_back(toneless(token));
+  return out;
+}
+
+Tokens split_tokens(const std::string& text) {
+  std::istringstream in(text);
+  Tokens out;
+  for (std::string token; in >> token;) out.push_back(token);
+  return out;
+}
+
+// The decision that heard the most: a cough or a breath before the phrase
+// gives a shorter one.
+const SpotterDecision* fullest(const std::vector<SpotterDecision>& decisions) {
+  const SpotterDecision* best = nullptr;
+  for (const auto& d : decisions) {
+    if (!best || d.heard.size() > best->heard.size()) best = &d;
+  }
+  return best;
+}
+
+}  // namespace
+
+ReadingJudgement judge_take_reading(const Tokens& reading, const std::vector<Tokens>& own,
+                                    const PhraseReadingsList& others) {
+  if (reading.empty()) return {TakeVerdict::unclear, {}};
+  // Read as the phrase is said: nothing new, nothing to fear.
+  if (std::find(own.begin(), own.end(), reading) != own.end()) return {};
+  const Tokens plain = toneless_tokens(reading);
+  std::size_t nearest = std::numeric_limits<std::size_t>::max(), size = 0;
+  for (const auto& r : own) {
+    const std::size_t d = token_edit_distance(plain, toneless_tokens(r));
+    if (d < nearest) nearest = d, size = r.size();
+  }
+  // Something else was read: another word, perhaps. A one-syllable phrase is
+  // kept only as itself, since any other syllable is a word of talk (对, 好, 那).
+  const bool one_syllable = token_syllables(reading).size() <= 1;
+  if (nearest > 0 && (one_syllable || 2 * nearest > size)) return {TakeVerdict::unlike, {}};
+  for (const auto& [text, readings] : others) {
+    for (const auto& r : readings) {
+      if (token_edit_distance(plain, toneless_tokens(r)) <= std::max<std::size_t>(1, r.size() / 4))
+        return {TakeVerdict::too_close, text};
+    }
+  }
+  return {};
+}
+
+TakeHearing hear_take_with(SpotterModel& model, const SharedReadings& readings, const std::string& phrase,
+                           const std::vector<float>& samples, const std::vector<std::string>& others,
+                           const TaughtVoice& taught) {
+  SpotterCore core(model, readings, MatchMode::alone);
+  // The phrase's own readings alone are what a take is judged against.
+  TaughtVoice others_taught = taught;
+  others_taught.erase(phrase);
+  core.set_taught_voice(std::move(others_taught));
+  std::vector<std::string> phrases{phrase};
+  for (const auto& other : others) {
+    if (std::find(phrases.begin(), phrases.end(), other) == phrases.end()) phrases.push_back(other);
+  }
+  std::vector<std::string> unsupported;
+  TakeHearing hearing;
+  if (!core.ok() || !core.set_phrases(phrases, unsupported).ok) return hearing;
+  std::vector<SpotterDecision> decisions;
+  core.accept(samples.data(), samples.size(), decisions);
+  core.finish(decisions);
+
+  const SpotterDecision* decision = fullest(decisions);
+  if (!decision) return hearing;  // no speech
+  hearing.heard = decision->heard;
+  if (decision->recognised && decision->text != phrase) {
+    hearing.verdict = TakeVerdict::other_phrase;
+    hearing.other = decision->text;
+    return hearing;
+  }
+  const Tokens reading = split_tokens(decision->heard);
+  PhraseReadingsList other_readings;
+  for (std::size_t k = 1; k < phrases.size(); ++k)
+    other_readings.emplace_back(phrases[k], core.phrase_readings(phrases[k]));
+  std::vector<Tokens> own = core.phrase_readings(phrase);
+  if (own.empty()) {
+    hearing.verdict = TakeVerdict::unclear;  // a phrase the model cannot say
+    return hearing;
+  }
+  const ReadingJudgement judgement = judge_take_reading(reading, own, other_readings);
+  hearing.verdict = judgement.verdict;
+  hearing.other = judgement.other;
+  if (hearing.verdict == TakeVerdict::kept) hearing.take = {reading, decision->speech_seconds};
+  return hearing;
+}
+
+}  // namespace quillon
