@@ -31,8 +31,30 @@ std::vector<std::string> phrases_other_than(const std::string& phrase, const std
   return others;
 }
 
+// The model reads initials and finals as separate tokens ("g ōng j ī"); a
+// player reads syllables ("gōng jī").
+std::string as_syllables(const std::string& reading) {
+  static const std::set<std::string> initials{"b", "p", "m", "f", "d", "t", "n",  "l",  "g",  "k", "h", "j",
+                                              "q", "x", "r", "z", "c", "s", "zh", "ch", "sh", "y", "w"};
+  std::string out;
+  bool joining = false;
+  std::size_t start = 0;
+  while (start < reading.size()) {
+    std::size_t end = reading.find(' ', start);
+    if (end == std::string::npos) end = reading.size();
+    const std::string token = reading.substr(start, end - start);
+    start = end + 1;
+    if (token.empty()) continue;
+    if (!out.empty() && !joining) out += ' ';
+    out += token;
+    joining = initials.count(token) > 0;
+  }
+  return out;
+}
+
 std::string take_caption(const TakeHearing& hearing) {
-  std::string caption = hearing.heard.empty() ? text::kTakeHeardNothing : text::kTakeHeard + hearing.heard;
+  std::string caption =
+      hearing.heard.empty() ? text::kTakeHeardNothing : text::kTakeHeard + as_syllables(hearing.heard);
   switch (hearing.verdict) {
     case TakeVerdict::kept:
       return caption + text::kTakeKept;

@@ -19,6 +19,9 @@ std::vector<std::string> phrases_in_folder(const VocabularyStore& store);
 // `all` without `phrase`: what a take of `phrase` must not be taken for.
 std::vector<std::string> phrases_other_than(const std::string& phrase, const std::vector<std::string>& all);
 
+// A reading of initials and finals ("g ōng j ī") as syllables ("gōng jī").
+std::string as_syllables(const std::string& reading);
+
 // What the window shows after a take: what was heard and whether it was kept,
 // or why not.
 std::string take_caption(const TakeHearing& hearing);

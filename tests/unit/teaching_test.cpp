@@ -255,22 +255,32 @@ TEST(TakeCaption, SaysWhatWasHeardAndWhyATakeWasNotKept) {
     std::string caption;
     std::string line;
   } rows[] = {
-      {hearing(TakeVerdict::kept, kTake1), std::string(text::kTakeHeard) + "ch éng b ǎo" + text::kTakeKept,
+      {hearing(TakeVerdict::kept, kTake1), std::string(text::kTakeHeard) + "chéng bǎo" + text::kTakeKept,
        "城堡=a.wav: heard \"ch éng b ǎo\", kept"},
       {hearing(TakeVerdict::no_speech), std::string(text::kTakeHeardNothing) + text::kTakeNoSpeech,
        "城堡=a.wav: heard \"\", not kept: no speech in it"},
       {hearing(TakeVerdict::other_phrase, kTake2, "关闭程序"),
-       std::string(text::kTakeHeard) + "ch én b ǎo" + text::kTakeOtherPhraseBefore + "关闭程序" +
+       std::string(text::kTakeHeard) + "chén bǎo" + text::kTakeOtherPhraseBefore + "关闭程序" +
            text::kTakeOtherPhraseAfter,
        "城堡=a.wav: heard \"ch én b ǎo\", not kept: it sounds like the phrase 关闭程序"},
       {hearing(TakeVerdict::too_close, kTake2, "陈宝"),
-       std::string(text::kTakeHeard) + "ch én b ǎo" + text::kTakeTooCloseBefore + "陈宝" + text::kTakeTooCloseAfter,
+       std::string(text::kTakeHeard) + "chén bǎo" + text::kTakeTooCloseBefore + "陈宝" + text::kTakeTooCloseAfter,
        "城堡=a.wav: heard \"ch én b ǎo\", not kept: as close to the phrase 陈宝 as to its own"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(take_caption(row.hearing), row.caption);
     EXPECT_EQ(take_line("城堡=a.wav", row.hearing), row.line);
   }
+}
+
+TEST(TakeCaption, ReadingsAreShownAsSyllables) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"g ōng j ī", "gōng jī"},        {"ài", "ài"},  // a syllable without an initial
+      {"sh àng h ǎi", "shàng hǎi"},                   // two-letter initials
+      {"w ǒ m en", "wǒ men"},                         // a neutral tone
+      {"  b ěi   j īng ", "běi jīng"},                // stray spaces
+  };
+  for (const auto& [reading, syllables] : rows) EXPECT_EQ(as_syllables(reading), syllables) << reading;
 }
 
 }  // namespace
