@@ -1,6 +1,6 @@
 #include "commands/executor.h"
 
-#include "core/texts.h"
+#include "commands/command_texts.h"
 
 namespace quillon {
 namespace {

@@ -91,6 +91,10 @@ bool is_chinese_recognizer(const std::string& name) {
   return lower.find("chinese") != std::string::npos || lower.find("中文") != std::string::npos;
 }
 
+bool set_up_by_speech_platform(const Recognizer* recognizer) {
+  return recognizer && recognizer->set_up_by_speech_platform();
+}
+
 MainController::MainController(MainView& view, Recognizer* recognizer, VocabularyStore& store, Platform platform)
     : view_(view),
       recognizer_(recognizer),
@@ -114,7 +118,9 @@ void MainController::prompt(const std::string& text) { platform_.messages.inform
 
 void MainController::start_up(bool show_intro) {
   if (show_intro) {
-    platform_.messages.inform(text::kInformationTitle, text::kStartupAdvice);
+    platform_.messages.inform(text::kInformationTitle, set_up_by_speech_platform(recognizer_)
+                                                           ? text::kStartupAdvice
+                                                           : text::kStartupAdviceOwnEngine);
     // A box ended by a request to quit: start nothing more.
     if (platform_.waiter.quitting()) return;
     platform_.shell.open(store_.home_page_address());
@@ -125,7 +131,8 @@ void MainController::start_up(bool show_intro) {
   tell_games_changed();
   view_.show_local_page(store_.ad_page_path());
   if (!speech_startup()) {
-    platform_.messages.warn(text::kAppTitle, std::string(text::kNoEngine) + "\r\n" + text::kModelDownloadAddress);
+    const char* missing = set_up_by_speech_platform(recognizer_) ? text::kNoEngine : text::kNoEngineOwnEngine;
+    platform_.messages.warn(text::kAppTitle, std::string(missing) + "\r\n" + text::kModelDownloadAddress);
   }
   load_taught_voice();
 }
@@ -171,7 +178,11 @@ bool MainController::refuse_non_chinese_on_choose() {
   if (is_chinese_recognizer(view_.shown_recognizer())) return false;
   bool any_chinese = false;
   for (const std::string& name : view_.recognizers()) any_chinese = any_chinese || is_chinese_recognizer(name);
-  prompt(any_chinese ? text::kChooseChineseEngine : text::kNoChineseEngineAtAll);
+  if (!any_chinese) {
+    prompt(text::kNoChineseEngineAtAll);
+  } else {
+    prompt(set_up_by_speech_platform(recognizer_) ? text::kChooseChineseEngine : text::kChooseChineseEngineInList);
+  }
   return true;
 }
 

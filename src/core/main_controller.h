@@ -27,6 +27,11 @@ struct WindowState {
 // True when the name contains "chinese" (any case) or "中文".
 bool is_chinese_recognizer(const std::string& name);
 
+// Whether the engine is set up and trained in the Windows speech platform's
+// Control Panel, so that the advice sends the user there; false without an
+// engine, which only happens away from that platform.
+bool set_up_by_speech_platform(const Recognizer* recognizer);
+
 // One phrase to teach, for the dialog that records the takes. `hear` judges
 // one recorded take (16 kHz mono); it may be called from any one thread at a
 // time, and holds copies of all it needs.

@@ -1,7 +1,12 @@
 #pragma once
 
 // The program's own fixed texts: captions and messages shown to the user.
-// Header-only constants, so that every layer takes its texts from here.
+// Header-only constants, so that every layer above the commands and the speech
+// engines takes its texts from here; those layers keep their own few texts,
+// brought in here too.
+
+#include "commands/command_texts.h"
+#include "speech/speech_texts.h"
 
 namespace quillon::text {
 
@@ -9,7 +14,6 @@ namespace quillon::text {
 
 inline constexpr const char* kAppTitle = "Quillon";
 inline constexpr const char* kWindowCaption = "Quillon8.0版";
-inline constexpr const char* kPromptTitle = "提示";
 inline constexpr const char* kInformationTitle = "Information";
 inline constexpr const char* kHelpTitle = "帮助";
 
@@ -87,7 +91,8 @@ inline constexpr const char* kCloseToTraySetting = "关闭窗口后在系统托�
 
 // ---- Messages: what message boxes say -------------------------------------
 
-// Start-up.
+// Start-up, with the Windows speech platform's engine: set up and trained in
+// the platform's Control Panel.
 inline constexpr const char* kStartupAdvice =
     "最好进行语音训练，如果你普通话很标准，也可不必进行语音训练，但必\r\n"
     "须按照下面的提示配置麦克风。\r\n"
@@ -99,11 +104,44 @@ inline constexpr const char* kStartupAdvice =
     "克风配置。再点击“训练配置文件”按钮，按照提示一步一步完成语音训\r\n"
     "练，训练的过程就是让你念一大段文字，这样语音识别引擎就可以更准确\r\n"
     "的识别你的声音。哦，不要忘了打开你的麦克风。";
-inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
+// Start-up, with Quillon's own engines: the microphone is chosen and checked
+// in this window, and the phrases it misses are taught here.
+inline constexpr const char* kStartupAdviceOwnEngine =
+    "最好先检查麦克风：在本窗口的“麦克风”列表里选择你用的麦克风，再在\r\n"
+    "游戏列表里选择一个游戏，点击“开始测试游戏词汇”按钮，对着麦克风念\r\n"
+    "几个词汇，看“麦克风音量”是否随你的声音跳动。如果不动，请换一个麦\r\n"
+    "克风，或者检查麦克风是否已经打开。\r\n"
+    "如果你普通话很标准，也可不必教Quillon你的发音。如果有的词汇总是识\r\n"
+    "别不出来，请在已经添加的语音快捷键里右键点击它，选择“教我的发音”，按照\r\n"
+    "提示把它念两遍以上，这样Quillon就可以更准确的识别你的声音。也可以\r\n"
+    "用录音文件来教：quillon --teach 词汇=录音.wav。\r\n"
+    "哦，不要忘了打开你的麦克风。";
 
-// Where a user gets the speech model Quillon listens with: in that message,
-// the help text and the log.
-inline constexpr const char* kModelDownloadAddress = "https://github.com/k2-fsa/sherpa-onnx/releases/tag/kws-models";
+// The help's paragraph on what to do before first use, by the same engines.
+inline constexpr const char* kHelpBeforeUse =
+    "最好进行语音训练，如果你普通话很标准，也可不必进行语音训练，但必须按照下面的提示配置麦克风。打开“控制面板”，双击“"
+    "语音”图标。在“语音识别”页下，先确保“语言”下拉列表里是中文识别引擎，即“Microsoft Simplified Chinese Recgnizer "
+    "v5”或者“Microsoft 中文(简体)v* "
+    "识别器”，如果不是，请点击下拉列表选择中文识别引擎。然后点击“配置麦克风”按钮，按照提示一步一步完成麦克风配置。再点"
+    "击“训练配置文件”按钮，按照提示一步一步完成语音训练，训练的过程就是让你念一大段文字，这样语音识别引擎就可以更准确的"
+    "识别你的声音。哦，不要忘了打开你的麦克风。";
+inline constexpr const char* kHelpBeforeUseOwnEngine =
+    "最好先检查麦克风：在本窗口的“麦克风”列表里选择你用的麦克风，再在游戏列表里选择一个游戏，"
+    "点击“开始测试游戏词汇”按钮，对着麦克风念几个词汇，看“麦克风音量”是否随你的声音跳动。"
+    "如果不动，请换一个麦克风，或者检查麦克风是否已经打开，也可以在系统的声音设置里调大麦克风的音量。"
+    "如果你普通话很标准，也可不必教Quillon你的发音。如果有的词汇总是识别不出来，或者总被识别成别的词汇，"
+    "请在已经添加的语音快捷键里右键点击它，选择“教我的发音”，按照提示一遍一遍地念这个词汇，每念一遍窗口里都会显示听"
+    "到了什么、这一遍是否留下，留下两遍就够了，这样Quillon就可以更准确的识别你的声音。教过的词汇对所有游戏都有效；"
+    "不想要了，右键点击它，选择“忘记我的发音”即可。也可以不打开窗口，用录音文件来教：quillon --teach 词汇=录音.wav，"
+    "可以写多个。哦，不要忘了打开你的麦克风。";
+
+// No engine could start: the Windows speech platform's is not installed, or
+// the model Quillon's own engines need is missing; the address follows.
+inline constexpr const char* kNoEngine = "没有安装语音识别引擎！ 请安装微软的语音识别引擎！下载地址是：";
+inline constexpr const char* kNoEngineOwnEngine =
+    "没有找到可用的语音识别引擎！Quillon的中文语音模型可能丢失或损坏，请重新安装Quillon，"
+    "或者下载语音模型放到程序文件夹的models文件夹里！下载地址是：";
+
 // Once at start when the fallback recogniser runs because the Mandarin model is missing.
 inline constexpr const char* kFallbackEngineInUse =
     "没有找到中文语音模型，现在使用备用识别器（准确度低）：很多命令会听不出，需要时请重念；"
@@ -112,8 +150,13 @@ inline constexpr const char* kFallbackEngineInUse =
 // Choosing a game, voice commands and test mode.
 inline constexpr const char* kNoChineseEngineAtAll =
     "没有安装中文语音包！或者没有安装中文语音识别引擎！具体安装方法请点击“帮助”按钮！";
+// Another recogniser than a Chinese one is shown while a Chinese one is there:
+// with the Windows speech platform's engine, and with Quillon's own, whose
+// recognisers are listed above the game list.
 inline constexpr const char* kChooseChineseEngine =
     "必须使用中文识别引擎，请修改成中文识别引擎！请在控制面板的语音项下修改！";
+inline constexpr const char* kChooseChineseEngineInList =
+    "必须使用中文识别引擎，请修改成中文识别引擎！请在游戏列表上方的识别引擎列表里选择中文识别器！";
 inline constexpr const char* kMustUseChineseEngine = "必须使用中文识别引擎，请修改成中文识别引擎！";
 inline constexpr const char* kLoadFailed =
     "出现错误，可能是以下一种原因造成：１．无效的语音词汇文件！２．没有安装语音识别引擎！３．没有安装中文语音包！详细的"
@@ -148,8 +191,6 @@ inline constexpr const char* kTestAdvice =
     "如果遇到不能识别，\r\n"
     "或者两个词的发音相近，\r\n"
     "应该修改成其他词汇。";
-// An action that starts a program whose file is not there.
-inline constexpr const char* kNoProgram = "这个路径下没有对应的程序！";
 
 // What the speech engine says about the vocabulary.
 inline constexpr const char* kCannotListenFor =

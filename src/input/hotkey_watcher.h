@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "commands/hotkey.h"
+#include "input/hotkey.h"
 
 namespace quillon {
 

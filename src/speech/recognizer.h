@@ -130,6 +130,10 @@ class Recognizer {
   }
   // What the user taught, used from the next load_grammar() on.
   virtual void set_taught_voice(const TaughtVoice& taught) { (void)taught; }
+  // True for the Windows speech platform's recogniser, whose microphone set-up
+  // and voice training are the platform's own (its Control Panel); Quillon's
+  // engines are set up in Quillon's window and taught there.
+  virtual bool set_up_by_speech_platform() const { return false; }
   // True when this engine runs only because a better one's model is missing,
   // so the user should be told once that recognition is weaker.
   virtual bool stands_in_for_missing_model() const { return false; }

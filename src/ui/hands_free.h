@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/hotkey.h"
 #include "core/push_to_talk.h"
 #include "core/settings.h"
 #include "core/window_follower.h"

@@ -45,6 +45,7 @@ std::string help_text(const HelpAddresses& addresses) {
   std::string text = file.readAll().toStdString();
   replace_all(text, "{HOME}", addresses.home_page);
   replace_all(text, "{MAIL}", addresses.mail);
+  replace_all(text, "{BEFORE_USE}", addresses.speech_platform ? text::kHelpBeforeUse : text::kHelpBeforeUseOwnEngine);
   replace_all(text, "{ENGINE}", text::kModelDownloadAddress);
   replace_all(text, "{SDK}", kSdkAddress);
   replace_all(text, "{LANGPACK}", kLanguagePackAddress);

@@ -10,6 +10,9 @@ namespace quillon {
 struct HelpAddresses {
   std::string home_page;
   std::string mail = "quillon@example.com";
+  // The engine in use is set up in the Windows speech platform's Control
+  // Panel (see Recognizer); otherwise the help describes Quillon's own steps.
+  bool speech_platform = false;
 };
 
 // The help text, lines joined by CR LF with one after the last line.

@@ -290,7 +290,10 @@ class WindowProgram {
   }
 
   void wire_window() {
-    window_.connect_controller(*controller_, composer_hooks(store_.folder(), messages_, {store_.home_page_address()}));
+    HelpAddresses help;
+    help.home_page = store_.home_page_address();
+    help.speech_platform = set_up_by_speech_platform(recognizer_.get());
+    window_.connect_controller(*controller_, composer_hooks(store_.folder(), messages_, help));
     connect_microphone(window_.microphone_box(), recognizer_.get(), settings_);
     window_.set_on_settings([this] { edit_settings(); });
     window_.set_on_close([this] {

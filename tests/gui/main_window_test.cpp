@@ -304,6 +304,26 @@ TEST(MainWindowWiring, HelpThenHomePage) {
   EXPECT_EQ(w.desktop.log.back(), "open file:///games/more.htm");
 }
 
+// The paragraph on what to do before first use matches the start-up advice:
+// the Windows speech platform's Control Panel, or Quillon's own steps.
+TEST(HelpWindow, BeforeFirstUseSendsTheUserWhereTheirEngineIsSetUp) {
+  const struct {
+    bool speech_platform;
+    const char* paragraph;
+  } rows[] = {{true, text::kHelpBeforeUse}, {false, text::kHelpBeforeUseOwnEngine}};
+  for (const auto& row : rows) {
+    HelpAddresses addresses{"file:///p/quillon.htm", "me@example.com"};
+    addresses.speech_platform = row.speech_platform;
+    const std::string text = help_text(addresses);
+    const std::string heading = "1.软件使用前：\r\n";
+    const std::size_t at = text.find(heading);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(text.substr(at + heading.size(), text.find("\r\n", at + heading.size()) - at - heading.size()),
+              std::string("    ") + row.paragraph);
+    EXPECT_EQ(text.find("控制面板") != std::string::npos, row.speech_platform);
+  }
+}
+
 TEST(HelpWindow, HoldsTheFullTextLineByLine) {
   const std::string text = help_text({"file:///p/quillon.htm", "me@example.com"});
   std::vector<std::string> lines;
@@ -326,7 +346,7 @@ TEST(HelpWindow, HoldsTheFullTextLineByLine) {
   EXPECT_EQ(lines[76],
             "欢迎大家把使用过程中遇到的问题和改进意见发到me@example.com，我一定有信必复。欢迎大家访问我的网站：file:///"
             "p/quillon.htm");
-  for (const char* placeholder : {"{HOME}", "{MAIL}", "{ENGINE}", "{SDK}", "{LANGPACK}"}) {
+  for (const char* placeholder : {"{HOME}", "{MAIL}", "{ENGINE}", "{SDK}", "{LANGPACK}", "{BEFORE_USE}"}) {
     EXPECT_EQ(text.find(placeholder), std::string::npos) << placeholder;
   }
 

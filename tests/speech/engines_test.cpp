@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "speech/engines.h"
+#include "speech/sapi/sapi_recognizer.h"
 #include "speech/scripted/scripted_recognizer.h"
 
 namespace quillon {
@@ -79,6 +80,8 @@ TEST(Engines, EveryEngineListsItselfFirstAndOnlyChineseNames) {
     ASSERT_EQ(names.size(), engines.size()) << engine;
     EXPECT_EQ(names.front(), engine_display_name(engine));
     for (const std::string& name : names) EXPECT_TRUE(names_a_chinese_recognizer(name)) << engine << ": " << name;
+    // Only the Windows speech platform's engine sends the user to its Control Panel.
+    EXPECT_EQ(r->set_up_by_speech_platform(), engine == kSapiEngine) << engine;
   }
 }
 

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <functional>
 
-#include "core/texts.h"
 #include "model_location.h"
+#include "speech/speech_texts.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/spotter_core.h"
 #include "speech/spotter/take_hearing.h"

@@ -169,7 +169,8 @@ class FakeRecognizer : public Recognizer {
   std::string capture_device = "default";
   std::vector<std::string> alike;  // what sounds like any phrase, where among the others asked about
   bool active = false;
-  bool stand_in = false;  // runs because a better engine's model is missing
+  bool stand_in = false;         // runs because a better engine's model is missing
+  bool speech_platform = false;  // set up in the Windows speech platform's Control Panel
   std::string loaded;
   std::string refused_file;  // loading this path fails
   RecognitionListener* listener = nullptr;
@@ -201,6 +202,7 @@ class FakeRecognizer : public Recognizer {
     return out;
   }
   bool stands_in_for_missing_model() const override { return stand_in; }
+  bool set_up_by_speech_platform() const override { return speech_platform; }
 
   // Teaching: scripted results for the takes, in order; what it was given.
   bool teachable = true;

@@ -50,11 +50,39 @@ struct Window {
 
 std::string prompt(const std::string& text) { return std::string("message 提示 ") + text; }
 std::string app_message(const std::string& text) { return std::string("message Quillon ") + text; }
+std::string no_engine_warning(const char* text) {
+  return std::string("warning Quillon ") + text + "\r\n" + text::kModelDownloadAddress;
+}
+
+// Where the user sets the engine up decides what the advice and the messages
+// send them to: the Windows speech platform's Control Panel, or this window.
+struct EngineTexts {
+  const char* engine;
+  bool speech_platform;
+  std::vector<std::string> names;  // as the engine lists its recognisers
+  const char* advice;
+  const char* no_engine;
+  const char* choose_chinese;
+};
+const EngineTexts kEngineTexts[] = {
+    {"Windows speech platform",
+     true,
+     {"Microsoft Chinese Recognizer v5"},
+     text::kStartupAdvice,
+     text::kNoEngine,
+     text::kChooseChineseEngine},
+    {"Quillon's keyword spotter",
+     false,
+     {"Quillon 关键词 中文识别器", "Quillon 拼音 中文识别器（备用，准确度低）"},
+     text::kStartupAdviceOwnEngine,
+     text::kNoEngineOwnEngine,
+     text::kChooseChineseEngineInList},
+};
 
 TEST(StartUp, RunsItsStepsInOrder) {
   Window w;
   w.controller.start_up(true);
-  EXPECT_EQ(w.desktop.log, (Log{std::string("message Information ") + text::kStartupAdvice,
+  EXPECT_EQ(w.desktop.log, (Log{std::string("message Information ") + text::kStartupAdviceOwnEngine,
                                 "open file:///games/quillon.htm", "games 2", "page /games/ad1.htm", "speech context",
                                 "speech grammar", "speech interest", "speech interest"}));
   EXPECT_TRUE(w.store.builtins_written);
@@ -69,31 +97,78 @@ TEST(StartUp, AQuitDuringTheAdviceStartsNothingMore) {
   Window w;
   w.desktop.during_message = [&] { w.desktop.quit_requested = true; };
   w.controller.start_up(true);
-  EXPECT_EQ(w.desktop.log, Log{std::string("message Information ") + text::kStartupAdvice});
+  EXPECT_EQ(w.desktop.log, Log{std::string("message Information ") + text::kStartupAdviceOwnEngine});
   w.controller.open_home_page();  // as the help window does once it is closed
   EXPECT_EQ(w.desktop.log.size(), 1u);
 }
 
-TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
-  const std::string warning = std::string("warning Quillon ") + text::kNoEngine + "\r\n" + text::kModelDownloadAddress;
-  for (const char* failing : {"context", "grammar", "interest"}) {
+TEST(StartUp, TheAdviceSendsTheUserWhereTheirEngineIsSetUp) {
+  for (const EngineTexts& row : kEngineTexts) {
     Window w;
-    w.recognizer.failing = {failing};
-    w.controller.start_up(false);
-    EXPECT_EQ(w.desktop.log.back(), warning) << failing;
-    EXPECT_EQ(w.view.games_list.size(), 2u);
+    w.recognizer.speech_platform = row.speech_platform;
+    w.recognizer.names = row.names;
+    w.controller.start_up(true);
+    ASSERT_FALSE(w.desktop.log.empty());
+    EXPECT_EQ(w.desktop.log.front(), std::string("message Information ") + row.advice) << row.engine;
   }
-  Window none;
-  none.recognizer.names.clear();
-  none.controller.start_up(false);
-  EXPECT_EQ(none.desktop.log.back(), warning);
+  // Without any engine Quillon runs away from the Windows speech platform.
+  testing::RecordingPlatform desktop;
+  FakeView view{desktop.log};
+  FakeStore store;
+  MainController without_engine{view, nullptr, store, desktop.platform()};
+  without_engine.start_up(true);
+  EXPECT_EQ(desktop.log.front(), std::string("message Information ") + text::kStartupAdviceOwnEngine);
+}
+
+// Quillon's own steps name the window's own controls, quoted as they read: the
+// microphone list and its meter, the test button, then teaching. None sends
+// the user to a Control Panel that a desktop without the Windows speech
+// platform lacks.
+TEST(StartUp, TheOwnEnginesTextsNameOnlyQuillonsOwnSteps) {
+  const auto label = [](const std::string& caption) { return "“" + caption.substr(0, caption.find("：")) + "”"; };
+  const std::vector<std::string> controls = {label(text::kMicrophoneCaption), label(text::kMicrophoneLevel),
+                                             label(text::kTestCaptionIdle), "“教我的发音”", "--teach"};
+  const struct {
+    const char* text;
+    std::vector<std::string> named;
+  } rows[] = {
+      {text::kStartupAdviceOwnEngine, controls},
+      {text::kHelpBeforeUseOwnEngine, controls},
+      {text::kNoEngineOwnEngine, {"models"}},
+      {text::kChooseChineseEngineInList, {"识别引擎列表"}},
+  };
+  for (const auto& row : rows) {
+    const std::string said = row.text;
+    EXPECT_EQ(said.find("控制面板"), std::string::npos) << said;
+    EXPECT_EQ(said.find("微软"), std::string::npos) << said;
+    for (const std::string& name : row.named) EXPECT_NE(said.find(name), std::string::npos) << name << " in " << said;
+  }
+}
+
+TEST(StartUp, ASpeechFailureShowsTheEngineMessageAndGoesOn) {
+  for (const EngineTexts& row : kEngineTexts) {
+    const std::string warning = no_engine_warning(row.no_engine);
+    for (const char* failing : {"context", "grammar", "interest"}) {
+      Window w;
+      w.recognizer.speech_platform = row.speech_platform;
+      w.recognizer.failing = {failing};
+      w.controller.start_up(false);
+      EXPECT_EQ(w.desktop.log.back(), warning) << row.engine << ", " << failing;
+      EXPECT_EQ(w.view.games_list.size(), 2u);
+    }
+    Window none;
+    none.recognizer.speech_platform = row.speech_platform;
+    none.recognizer.names.clear();
+    none.controller.start_up(false);
+    EXPECT_EQ(none.desktop.log.back(), warning) << row.engine;
+  }
 
   testing::RecordingPlatform desktop;
   FakeView view{desktop.log};
   FakeStore store;
   MainController without_engine{view, nullptr, store, desktop.platform()};
   without_engine.start_up(false);
-  EXPECT_EQ(desktop.log.back(), warning);
+  EXPECT_EQ(desktop.log.back(), no_engine_warning(text::kNoEngineOwnEngine));
 }
 
 TEST(StartUp, AStandInEngineIsNamedOnceAtStart) {
@@ -142,15 +217,20 @@ TEST(ChooseGame, ListsPhrasesNamesTheGameAndLoadsItInactive) {
 
 TEST(ChooseGame, RefusesWithoutAChineseRecogniserShownAndKeepsThePreviousGame) {
   struct Row {
+    bool speech_platform;
     std::vector<std::string> names;
     const char* message;
   };
   const Row rows[] = {
-      {{"English Recognizer", "Microsoft Chinese Recognizer"}, text::kChooseChineseEngine},
-      {{"English Recognizer", "Another One"}, text::kNoChineseEngineAtAll},
+      {true, {"English Recognizer", "Microsoft Chinese Recognizer"}, text::kChooseChineseEngine},
+      {true, {"English Recognizer", "Another One"}, text::kNoChineseEngineAtAll},
+      // The recogniser box can be typed into.
+      {false, {"typed over", "Quillon 关键词 中文识别器"}, text::kChooseChineseEngineInList},
+      {false, {"typed over"}, text::kNoChineseEngineAtAll},
   };
   for (const Row& row : rows) {
     Window w;
+    w.recognizer.speech_platform = row.speech_platform;
     w.open("Windows");
     w.view.recognizer_list = row.names;
     w.choose("帝国时代2");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "commands/hotkey.h"
 #include "input/desktop.h"
 #include "input/desktop_windows.h"
 #include "input/hotkey_watcher.h"

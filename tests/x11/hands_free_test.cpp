@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/hotkey.h"
 #include "input/desktop_windows.h"
 #include "input/hotkey_watcher.h"
 #include "support/test_window.h"

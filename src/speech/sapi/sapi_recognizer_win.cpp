@@ -134,6 +134,7 @@ class SapiRecognizer : public Recognizer {
   }
 
   std::vector<std::string> recognizer_names() const override { return names_; }
+  bool set_up_by_speech_platform() const override { return true; }
 
   SpeechStatus init_grammar() override {
     if (!context_) return missing("recognition context", "create_context");

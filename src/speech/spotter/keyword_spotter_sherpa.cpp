@@ -1,8 +1,8 @@
 #include <future>
 
-#include "core/texts.h"
 #include "speech/engines.h"
 #include "speech/listening_engine.h"
+#include "speech/speech_texts.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/spotter_core.h"
 #include "speech/spotter/take_hearing.h"
