@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "commands/number_action.h"
+#include "core/teaching.h"
 #include "core/texts.h"
 #include "vocabulary/ascii_case.h"
 #include "vocabulary/number_slot.h"
@@ -103,7 +104,7 @@ MainController::MainController(MainView& view, Recognizer* recognizer, Vocabular
       dispatcher_(
           state_.vocab_text, state_.test_mode, executor_,
           [this](const std::string& phrase) {
-            view_.set_feedback_text(phrase);
+            view_.set_feedback_text(taught_recognition_ ? phrase + text::kTaughtRecognitionMark : phrase);
             if (observer_) observer_->heard(phrase, "");
           },
           [this](const std::string& phrase, const std::string& action) {
@@ -133,6 +134,19 @@ void MainController::start_up(bool show_intro) {
     const char* missing = set_up_by_speech_platform(recognizer_) ? text::kNoEngine : text::kNoEngineOwnEngine;
     platform_.messages.warn(text::kAppTitle, std::string(missing) + "\r\n" + text::kModelDownloadAddress);
   }
+  load_taught_voice();
+}
+
+// Before any grammar is loaded, so that the first one already uses it.
+void MainController::load_taught_voice() {
+  if (!taught_store_) return;
+  TaughtVoiceLoad load = taught_store_->load();
+  if (!load.problem.empty()) {
+    std::fprintf(stderr, "quillon: not using what was taught: %s\n", load.problem.c_str());
+    prompt(text::kTaughtVoiceDamaged + load.problem);
+  }
+  voice_ = std::move(load.voice);
+  if (recognizer_) recognizer_->set_taught_voice(voice_);
 }
 
 bool MainController::speech_startup() {
@@ -189,10 +203,12 @@ void MainController::load_game(const std::string& game) {
 
 void MainController::show_entries() {
   for (const VocabEntry& entry : list_entries(state_.vocab_text)) view_.add_phrase(list_item(entry));
+  mark_taught_rows();
   view_.set_status(std::string(text::kStatusBefore) + state_.current_game + text::kStatusAfter);
 }
 
 void MainController::choose_game(const std::string& game) {
+  if (teaching_) return;
   // The list is locked while voice commands run; a game chosen from outside
   // the window (the tray) then takes over at once.
   if (state_.rule_active && !state_.test_mode) {
@@ -209,6 +225,7 @@ void MainController::choose_game(const std::string& game) {
 // loaded again and nothing else has changed.
 bool MainController::use_game(const std::string& game) {
   if (game == state_.current_game) return true;
+  if (teaching_) return false;
   const std::optional<int> row = game_row(game);
   if (!row || !recognizer_ || !state_.rule_active) return false;
   const VocabularyRead read = store_.read(game);
@@ -275,6 +292,7 @@ std::optional<std::string> MainController::selected_game() const {
 // ---- voice commands and test mode -------------------------------------------
 
 std::optional<std::string> MainController::voice_commands_refusal() const {
+  if (teaching_) return text::kTeachingNow;
   if (!is_chinese_recognizer(view_.shown_recognizer())) return text::kMustUseChineseEngine;
   if (!view_.selected_game_row()) return text::kChooseGame;
   return std::nullopt;
@@ -334,6 +352,7 @@ void MainController::switch_voice_controls() {
 }
 
 void MainController::toggle_test_mode() {
+  if (teaching_) return prompt(text::kTeachingNow);
   if (!view_.selected_game_row()) {
     prompt(text::kChooseGame);
     return;
@@ -367,6 +386,12 @@ void MainController::on_recognition(const std::string& text) {
   if (observer_) observer_->action_finished();
   --runs_in_progress_;
   if (audio_finished_ && runs_in_progress_ == 0 && on_audio_finished_) on_audio_finished_();
+}
+
+void MainController::on_taught_recognition(const std::string& text) {
+  taught_recognition_ = true;
+  on_recognition(text);
+  taught_recognition_ = false;
 }
 
 void MainController::on_false_recognition() { view_.set_feedback_text(text::kNotRecognised); }
@@ -415,6 +440,7 @@ void MainController::add_phrase() {
   if (!written.ok) return prompt(written.error);
   state_.vocab_text = new_text;
   view_.add_phrase(list_item({phrase, action}));
+  if (is_taught(phrase)) view_.set_phrase_taught(static_cast<int>(view_.phrases().size()) - 1, true);
   state_.grammar_loaded = load_grammar(*game);
   if (!state_.grammar_loaded) return platform_.messages.inform(text::kAppTitle, text::kInvalidAfterEdit);
   tell_overlaps(phrase, existing);
@@ -482,6 +508,87 @@ void MainController::select_phrase(int row) {
   const VocabEntry entry = parse_list_item(items[static_cast<std::size_t>(row)]);
   view_.set_phrase_text(entry.phrase);
   view_.set_action_text(entry.action);
+}
+
+// ---- teaching ----------------------------------------------------------------
+
+std::optional<std::string> MainController::teach_refusal() const {
+  if (teaching_) return text::kTeachingNow;
+  if (!recognizer_ || !recognizer_->can_be_taught()) return text::kCannotTeach;
+  return std::nullopt;
+}
+
+// The listening stops while the takes are recorded: the microphone is the
+// dialog's, and a take must not set off an action.
+void MainController::teach_phrase() {
+  if (const std::optional<std::string> refusal = teach_refusal()) return prompt(*refusal);
+  const std::optional<int> row = view_.selected_phrase_row();
+  if (!row) return prompt(text::kSelectPhraseToTeach);
+  const std::string phrase = parse_list_item(view_.phrases().at(static_cast<std::size_t>(*row))).phrase;
+  if (has_bracket(phrase)) return prompt(text::kCannotTeachSlot);
+  if (!teacher_) return;
+  const bool listening = state_.rule_active;
+  if (listening) {
+    recognizer_->set_rules_active(false);
+    view_.set_listening(false);
+  }
+  TeachRequest request;
+  request.phrase = phrase;
+  request.hear = [recognizer = recognizer_, phrase, others = phrases_other_than(phrase, phrases_in_folder(store_)),
+                  taught = voice_](const std::vector<float>& samples) {
+    return recognizer->hear_take(phrase, samples, others, taught);
+  };
+  teaching_ = true;
+  const std::vector<TaughtTake> kept = teacher_(request);
+  teaching_ = false;
+  bool reloaded = false;
+  if (!kept.empty()) {
+    std::vector<TaughtTake>& takes = voice_[phrase];
+    takes.insert(takes.end(), kept.begin(), kept.end());
+    reloaded = taught_voice_changed();
+  }
+  if (listening) restore_listening(reloaded);
+}
+
+// A grammar loaded again has switched the rules on already.
+void MainController::restore_listening(bool reloaded) {
+  if (!reloaded) {
+    if (const SpeechStatus status = recognizer_->set_rules_active(true); !status.ok) {
+      return report_activation_failure(status);
+    }
+  }
+  view_.set_listening(true);
+}
+
+void MainController::forget_phrase() {
+  const std::optional<int> row = view_.selected_phrase_row();
+  if (!row) return prompt(text::kSelectPhraseToTeach);
+  const std::string phrase = parse_list_item(view_.phrases().at(static_cast<std::size_t>(*row))).phrase;
+  if (voice_.erase(phrase) == 0) return;
+  taught_voice_changed();
+}
+
+// Kept, given to the engine and used at once: the grammar is loaded again
+// (true when it was).
+bool MainController::taught_voice_changed() {
+  if (taught_store_) {
+    if (const std::optional<std::string> error = taught_store_->save(voice_)) {
+      std::fprintf(stderr, "quillon: %s\n", error->c_str());
+      prompt(text::kTaughtVoiceNotSaved + *error);
+    }
+  }
+  if (recognizer_) recognizer_->set_taught_voice(voice_);
+  const bool reload = state_.grammar_loaded && !state_.current_game.empty();
+  if (reload) state_.grammar_loaded = load_grammar(state_.current_game);
+  mark_taught_rows();
+  return reload && state_.grammar_loaded;
+}
+
+void MainController::mark_taught_rows() {
+  const std::vector<std::string> items = view_.phrases();
+  for (std::size_t row = 0; row < items.size(); ++row) {
+    view_.set_phrase_taught(static_cast<int>(row), is_taught(parse_list_item(items[row]).phrase));
+  }
 }
 
 // ---- games ----------------------------------------------------------------

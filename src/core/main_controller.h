@@ -11,6 +11,7 @@
 #include "core/main_view.h"
 #include "core/window_logic_observer.h"
 #include "speech/recognizer.h"
+#include "speech/taught_voice_file.h"
 #include "vocabulary/vocabulary_store.h"
 
 namespace quillon {
@@ -30,6 +31,18 @@ bool is_chinese_recognizer(const std::string& name);
 // Control Panel, so that the advice sends the user there; false without an
 // engine, which only happens away from that platform.
 bool set_up_by_speech_platform(const Recognizer* recognizer);
+
+// One phrase to teach, for the dialog that records the takes. `hear` judges
+// one recorded take (16 kHz mono); it may be called from any one thread at a
+// time, and holds copies of all it needs.
+struct TeachRequest {
+  std::string phrase;
+  std::function<std::optional<TakeHearing>(const std::vector<float>& samples)> hear;
+};
+
+// Records and judges takes until the user is done: the kept takes, none when
+// the user cancelled.
+using Teacher = std::function<std::vector<TaughtTake>(const TeachRequest& request)>;
 
 class MainController : public RecognitionListener {
  public:
@@ -60,6 +73,13 @@ class MainController : public RecognitionListener {
   void select_phrase(int row);
   void add_game();
   void delete_game();
+  // Teaching the selected phrase's pronunciation, and forgetting it.
+  void teach_phrase();
+  void forget_phrase();
+  // Why teach_phrase() would only show a message now, if it would.
+  std::optional<std::string> teach_refusal() const;
+  bool is_taught(const std::string& phrase) const { return voice_.count(phrase) > 0; }
+  const TaughtVoice& taught_voice() const { return voice_; }
   void open_home_page();    // the logo, the lower banner, and after the help
   void open_second_page();  // the upper banner
 
@@ -69,10 +89,15 @@ class MainController : public RecognitionListener {
   // Called instead of the message that names the audio file and its fault
   // when the file cannot be listened to.
   void set_on_audio_unusable(std::function<void()> refused) { on_audio_unusable_ = std::move(refused); }
+  // Where what the user taught is kept; set before start_up. Null: nothing is kept.
+  void set_taught_voice_store(TaughtVoiceStore* store) { taught_store_ = store; }
+  // Runs the teaching dialog; without one, teach_phrase() does nothing.
+  void set_teacher(Teacher teacher) { teacher_ = std::move(teacher); }
   // At most one; null to stop telling.
   void set_observer(WindowLogicObserver* observer) { observer_ = observer; }
 
   void on_recognition(const std::string& text) override;
+  void on_taught_recognition(const std::string& text) override;
   void on_false_recognition() override;
   void on_audio_finished() override;
 
@@ -100,6 +125,10 @@ class MainController : public RecognitionListener {
   void set_rule_active(bool active);
   void report_activation_failure(const SpeechStatus& status);
   void prompt(const std::string& text);
+  void load_taught_voice();
+  bool taught_voice_changed();
+  void mark_taught_rows();
+  void restore_listening(bool reloaded);
 
   MainView& view_;
   Recognizer* recognizer_;
@@ -113,6 +142,11 @@ class MainController : public RecognitionListener {
   std::function<void()> on_audio_finished_;
   std::function<void()> on_audio_unusable_;
   WindowLogicObserver* observer_ = nullptr;
+  TaughtVoiceStore* taught_store_ = nullptr;
+  TaughtVoice voice_;
+  Teacher teacher_;
+  bool teaching_ = false;
+  bool taught_recognition_ = false;  // the recognition being dispatched came through teaching
 };
 
 }  // namespace quillon

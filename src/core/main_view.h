@@ -40,6 +40,8 @@ class MainView {
   virtual std::vector<std::string> phrases() const = 0;
   virtual std::optional<int> selected_phrase_row() const = 0;
   virtual void remove_phrase_row(int row) = 0;
+  // Marks a row whose phrase the user taught (its text stays as it is).
+  virtual void set_phrase_taught(int row, bool taught) = 0;
 
   // The recogniser box: the installed recognisers, the one in use shown.
   virtual void set_recognizers(const std::vector<std::string>& names) = 0;

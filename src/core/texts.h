@@ -112,7 +112,7 @@ inline constexpr const char* kStartupAdviceOwnEngine =
     "几个词汇，看“麦克风音量”是否随你的声音跳动。如果不动，请换一个麦\r\n"
     "克风，或者检查麦克风是否已经打开。\r\n"
     "如果你普通话很标准，也可不必教Quillon你的发音。如果有的词汇总是识\r\n"
-    "别不出来，请在已经添加的语音快捷键里选中它，点击“教我的发音”，按照\r\n"
+    "别不出来，请在已经添加的语音快捷键里右键点击它，选择“教我的发音”，按照\r\n"
     "提示把它念两遍以上，这样Quillon就可以更准确的识别你的声音。也可以\r\n"
     "用录音文件来教：quillon --teach 词汇=录音.wav。\r\n"
     "哦，不要忘了打开你的麦克风。";
@@ -130,9 +130,9 @@ inline constexpr const char* kHelpBeforeUseOwnEngine =
     "点击“开始测试游戏词汇”按钮，对着麦克风念几个词汇，看“麦克风音量”是否随你的声音跳动。"
     "如果不动，请换一个麦克风，或者检查麦克风是否已经打开，也可以在系统的声音设置里调大麦克风的音量。"
     "如果你普通话很标准，也可不必教Quillon你的发音。如果有的词汇总是识别不出来，或者总被识别成别的词汇，"
-    "请在已经添加的语音快捷键里选中它，点击“教我的发音”，按照提示一遍一遍地念这个词汇，每念一遍窗口里都会显示听"
+    "请在已经添加的语音快捷键里右键点击它，选择“教我的发音”，按照提示一遍一遍地念这个词汇，每念一遍窗口里都会显示听"
     "到了什么、这一遍是否留下，留下两遍就够了，这样Quillon就可以更准确的识别你的声音。教过的词汇对所有游戏都有效；"
-    "不想要了，点击“忘记我的发音”即可。也可以不打开窗口，用录音文件来教：quillon --teach 词汇=录音.wav，"
+    "不想要了，右键点击它，选择“忘记我的发音”即可。也可以不打开窗口，用录音文件来教：quillon --teach 词汇=录音.wav，"
     "可以写多个。哦，不要忘了打开你的麦克风。";
 
 // No engine could start: the Windows speech platform's is not installed, or
@@ -242,5 +242,43 @@ inline constexpr const char* kActionCharacterBefore = "快捷键里不能有字�
 inline constexpr const char* kCharacterAfter = "”，请去掉它再添加。";
 inline constexpr const char* kUnencodableBefore = "字符“";
 inline constexpr const char* kUnencodableAfter = "”不能保存到词汇文件里（文件使用GBK编码），请去掉它再添加。";
+
+// Teaching Quillon the user's own pronunciation of a phrase.
+inline constexpr const char* kTeachAction = "教我的发音";
+inline constexpr const char* kForgetAction = "忘记我的发音";
+inline constexpr const char* kTeachTitle = "教我的发音";
+inline constexpr const char* kTeachSay = "请对着麦克风说：";
+inline constexpr const char* kTeachHint = "每说一遍，说完停下就会自动结束；说两遍就够了，也可以多说几遍。";
+inline constexpr const char* kTeachListening = "正在听……";
+inline constexpr const char* kTeachHearing = "正在识别……";
+inline constexpr const char* kTeachStopTake = "说完了";
+inline constexpr const char* kTeachAnotherTake = "再说一遍";
+inline constexpr const char* kTeachDone = "完成";
+inline constexpr const char* kTeachCancel = "取消";
+inline constexpr const char* kTeachLevel = "麦克风音量";
+// One take's result: what was heard goes after the first, then whether it was kept.
+inline constexpr const char* kTakeHeard = "听到：";
+inline constexpr const char* kTakeHeardNothing = "听到：（什么也没有）";
+inline constexpr const char* kTakeKept = "，记住了。";
+inline constexpr const char* kTakeNoSpeech = "，没有听到说话，没有记住。请靠近麦克风再说一遍。";
+inline constexpr const char* kTakeUnclear = "，听不清，没有记住。请再说一遍。";
+inline constexpr const char* kTakeUnlike = "，和这个词差得太远，没有记住。是不是说了别的词？";
+// The other phrase goes between the two.
+inline constexpr const char* kTakeOtherPhraseBefore = "，听起来是另一个词“";
+inline constexpr const char* kTakeOtherPhraseAfter = "”，没有记住。";
+inline constexpr const char* kTakeTooCloseBefore = "，和“";
+inline constexpr const char* kTakeTooCloseAfter = "”太接近，分不开，没有记住。";
+inline constexpr const char* kTakeEngineSilent = "这遍没能识别，没有记住。";
+inline constexpr const char* kTaughtTooltip = "已经教过我的发音";
+// In test mode, after a phrase heard only thanks to what the user taught.
+inline constexpr const char* kTaughtRecognitionMark = "（按你教的发音）";
+inline constexpr const char* kCannotTeach = "当前的语音识别引擎不能学习你的发音。";
+inline constexpr const char* kSelectPhraseToTeach = "请先在列表里选中一个语音快捷键。";
+inline constexpr const char* kCannotTeachSlot = "带数字位置的词汇不能教发音，请把具体的说法添加成单独的词汇再教。";
+inline constexpr const char* kTeachingNow = "正在教发音，请先在发音窗口里点“完成”或“取消”。";
+inline constexpr const char* kTaughtVoiceDamaged =
+    "保存教过的发音的文件已损坏，这次不使用它（下次保存时会把它改名留下）：";
+inline constexpr const char* kTaughtVoiceNotSaved = "教的发音没能保存到文件：";
+inline constexpr const char* kTeachNoMicrophone = "无法打开麦克风：";
 
 }  // namespace quillon::text

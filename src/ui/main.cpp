@@ -21,6 +21,8 @@
 #include "ui/quit_signals.h"
 #include "ui/settings_dialog.h"
 #include "ui/settings_file.h"
+#include "ui/teach_command.h"
+#include "ui/teach_dialog.h"
 #include "vocabulary/folder_store.h"
 #include "vocabulary/program_folder.h"
 
@@ -35,7 +37,8 @@ struct Options {
   bool run_action = false;
   std::string program_folder, recognizer, audio_file, model_dir, game;
   bool exit_after_audio = false, list_recognizers = false, listen = false, intro = true;
-  SettingValues settings;  // given for this run only
+  std::vector<std::string> teach;  // PHRASE=FILE.wav
+  SettingValues settings;          // given for this run only
 };
 
 // Every option. The arguments are parsed once before any application object
@@ -54,12 +57,16 @@ struct CommandLine {
   const QCommandLineOption game{"game", "Choose this game at start.", "NAME"};
   const QCommandLineOption listen{"listen", "Start the voice commands of the chosen game."};
   const QCommandLineOption no_intro{"no-intro", "Skip the start-up advice and the home page."};
+  const QCommandLineOption teach{"teach",
+                                 "Teach your pronunciation of PHRASE from the recording FILE.wav, without the window; "
+                                 "repeatable. Prints what each take was heard as and whether it was kept.",
+                                 "PHRASE=FILE.wav"};
 
   CommandLine() {
     parser.setApplicationDescription(
         "Quillon: voice commands for games and applications.\n"
-        "--help, --version and --list-recognizers need no display; the window and --do need one.");
-    parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro});
+        "--help, --version, --list-recognizers and --teach need no display; the window and --do need one.");
+    parser.addOptions({do_option, folder, recognizer, list, audio, exit_after, models, game, listen, no_intro, teach});
     for (const SettingField& field : setting_fields()) {
       if (field.option) parser.addOption(QCommandLineOption(field.option, field.option_help, field.option_value));
     }
@@ -68,7 +75,8 @@ struct CommandLine {
   // Runs that only answer on the console, so that they work over SSH, in
   // scripts and in package checks. Valid once the arguments are parsed.
   bool needs_display() const {
-    return !parser.isSet(help) && !parser.isSet("help-all") && !parser.isSet(version) && !parser.isSet(list);
+    return !parser.isSet(help) && !parser.isSet("help-all") && !parser.isSet(version) && !parser.isSet(list) &&
+           !parser.isSet(teach);
   }
 
   Options options() const {
@@ -89,6 +97,7 @@ struct CommandLine {
     o.game = parser.value(game).toStdString();
     o.listen = parser.isSet(listen);
     o.intro = !parser.isSet(no_intro);
+    for (const QString& value : parser.values(teach)) o.teach.push_back(value.toStdString());
     return o;
   }
 };
@@ -182,9 +191,29 @@ EngineOptions engine_options_for(const Options& o, const Settings& settings) {
   return engine_options;
 }
 
+// Teaching from recordings: the engine is made only once every argument was found good.
+int teach_on_console(const Options& o, const EngineOptions& engine_options) {
+  FolderStore store(engine_options.program_folder);
+  TaughtVoiceFile taught(engine_options.program_folder);
+  const TeachRun run = teach_from_recordings(o.teach, store, taught, [&](std::string& why) {
+    std::string log;
+    std::unique_ptr<Recognizer> engine = make_recognizer(o.recognizer, engine_options, log);
+    std::fprintf(stderr, "quillon: %s\n", log.c_str());
+    SpeechStatus status = engine ? engine->create_context() : SpeechStatus::failure(log);
+    if (status.ok) status = engine->init_grammar();
+    if (status.ok) return engine;
+    why = status.error;
+    return std::unique_ptr<Recognizer>();
+  });
+  std::fputs(run.out.c_str(), stdout);
+  std::fputs(run.err.c_str(), stderr);
+  return run.status;
+}
+
 // What a run without a display does once --help and --version are answered.
 int run_on_console(const Options& o) {
   const SettingsKeeper settings = load_settings(settings_file_path(), o.settings);
+  if (!o.teach.empty()) return teach_on_console(o, engine_options_for(o, settings.current()));
   for (const std::string& name : available_engines(engine_options_for(o, settings.current()))) {
     std::printf("%s\n", name.c_str());
   }
@@ -218,6 +247,9 @@ class WindowProgram {
     std::fprintf(stderr, "quillon: %s\n", log.c_str());
     controller_ = std::make_unique<MainController>(window_, recognizer_.get(), store_, platform_);
     controller_->set_observer(&hands_free_);
+    controller_->set_taught_voice_store(&taught_file_);
+    controller_->set_teacher(
+        [this](const TeachRequest& request) { return run_teach_dialog(&window_, request, open_microphone()); });
     wire_window();
   }
 
@@ -281,6 +313,19 @@ class WindowProgram {
     }
   }
 
+  // The teaching dialog records through the microphone the window listens
+  // with: the audio file of the command line, else the chosen capture device.
+  OpenMicrophone open_microphone() {
+    return [this](std::string& error) -> std::unique_ptr<AudioSource> {
+      if (!options_.audio_file.empty()) {
+        WavAudio wav = read_wav_16k_mono(options_.audio_file);
+        if (!wav.ok) return error = wav.error, nullptr;
+        return std::make_unique<FileAudioSource>(std::move(wav.samples));
+      }
+      return open_capture_device(settings_.current().capture_device, error);
+    };
+  }
+
   // exit() rather than quit(): it ends every nested loop at once (message
   // boxes, dialogs, waits) and no window can refuse it.
   void quit() {
@@ -317,6 +362,7 @@ class WindowProgram {
   QtWaiter waiter_;
   QtMessages messages_;
   FolderStore store_;
+  TaughtVoiceFile taught_file_{engine_options_.program_folder};
   Platform platform_;
   std::unique_ptr<Recognizer> recognizer_;
   std::unique_ptr<MainController> controller_;

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
@@ -264,6 +266,45 @@ void MainWindow::connect_controller(MainController& controller, ComposerHooks ho
   connect(level_timer_, &QTimer::timeout, this, [this, c] { show_level(c->capture_level()); });
   connect_pictures(controller, hooks);
   build_menus(hooks);
+  build_teaching_actions(controller);
+}
+
+void MainWindow::build_teaching_actions(MainController& controller) {
+  controller_ = &controller;
+  teach_action_ = new QAction(text::kTeachAction, this);
+  teach_action_->setObjectName("TeachAction");
+  forget_action_ = new QAction(text::kForgetAction, this);
+  forget_action_->setObjectName("ForgetAction");
+  connect(teach_action_, &QAction::triggered, this, [this] {
+    controller_->teach_phrase();
+    update_teaching_actions();
+  });
+  connect(forget_action_, &QAction::triggered, this, [this] {
+    controller_->forget_phrase();
+    update_teaching_actions();
+  });
+  connect(phrase_list_, &QListWidget::currentRowChanged, this, [this] { update_teaching_actions(); });
+  phrase_list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(phrase_list_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (QListWidgetItem* item = phrase_list_->itemAt(at)) phrase_list_->setCurrentItem(item);
+    update_teaching_actions();
+    QMenu menu(this);
+    menu.setObjectName("PhraseMenu");
+    // A disabled action says why when pointed at.
+    menu.setToolTipsVisible(true);
+    menu.addAction(teach_action_);
+    menu.addAction(forget_action_);
+    menu.exec(phrase_list_->viewport()->mapToGlobal(at));
+  });
+  update_teaching_actions();
+}
+
+void MainWindow::update_teaching_actions() {
+  const std::optional<int> row = selected_phrase_row();
+  const std::optional<std::string> refusal = controller_->teach_refusal();
+  teach_action_->setEnabled(row && !refusal);
+  teach_action_->setToolTip(refusal ? to_qstring(*refusal) : QString(text::kTeachAction));
+  forget_action_->setEnabled(row && phrase_list_->item(*row)->data(Qt::UserRole).toBool());
 }
 
 void MainWindow::connect_pictures(MainController& controller, const ComposerHooks& hooks) {
@@ -383,6 +424,16 @@ void MainWindow::remove_phrase_row(int row) {
   delete phrase_list_->takeItem(row);
   phrase_list_->setCurrentRow(-1);
   phrase_list_->clearSelection();
+}
+
+// Marked beside the text, which the window logic reads back as the phrase.
+void MainWindow::set_phrase_taught(int row, bool taught) {
+  QListWidgetItem* item = phrase_list_->item(row);
+  if (!item) return;
+  item->setData(Qt::UserRole, taught);
+  item->setIcon(taught ? style()->standardIcon(QStyle::SP_DialogApplyButton) : QIcon());
+  item->setToolTip(taught ? QString(text::kTaughtTooltip) : QString());
+  if (controller_) update_teaching_actions();
 }
 
 void MainWindow::set_recognizers(const std::vector<std::string>& names) {

@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QAction;
 class QListWidget;
 class QMenu;
 class QProgressBar;
@@ -69,6 +70,7 @@ class MainWindow : public QWidget, public MainView {
   std::vector<std::string> phrases() const override;
   std::optional<int> selected_phrase_row() const override;
   void remove_phrase_row(int row) override;
+  void set_phrase_taught(int row, bool taught) override;
   void set_recognizers(const std::vector<std::string>& names) override;
   std::string shown_recognizer() const override;
   std::vector<std::string> recognizers() const override;
@@ -101,6 +103,8 @@ class MainWindow : public QWidget, public MainView {
   void build_menus(const ComposerHooks& hooks);
   QWidget* control(Control c) const;
   void append_to_action(const QString& token);
+  void build_teaching_actions(MainController& controller);
+  void update_teaching_actions();
 
   // The game side: a new game's name, the recogniser box, the game list, and
   // starting the voice commands.
@@ -131,6 +135,10 @@ class MainWindow : public QWidget, public MainView {
   QPushButton* add_phrase_button_ = nullptr;
   QMenu* mouse_menu_ = nullptr;
   QMenu* keys_menu_ = nullptr;
+  // On the phrase list's right-click menu.
+  QAction* teach_action_ = nullptr;
+  QAction* forget_action_ = nullptr;
+  MainController* controller_ = nullptr;
 
   // The rest of the window.
   QTextBrowser* page_view_ = nullptr;

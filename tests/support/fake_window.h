@@ -29,6 +29,7 @@ class FakeView : public MainView {
   bool timer_running = true;
   bool listening = false;
   std::map<Control, bool> enabled;
+  std::set<int> taught_rows;
 
   void set_games(const std::vector<std::string>& games) override {
     games_list = games;
@@ -45,13 +46,26 @@ class FakeView : public MainView {
   }
   void clear_phrases() override {
     phrase_list.clear();
+    taught_rows.clear();
     phrase_row.reset();
   }
   void add_phrase(const std::string& item) override { phrase_list.push_back(item); }
   std::vector<std::string> phrases() const override { return phrase_list; }
+  void set_phrase_taught(int row, bool taught) override {
+    if (taught) {
+      taught_rows.insert(row);
+    } else {
+      taught_rows.erase(row);
+    }
+  }
   std::optional<int> selected_phrase_row() const override { return phrase_row; }
   void remove_phrase_row(int row) override {
     phrase_list.erase(phrase_list.begin() + row);
+    std::set<int> shifted;
+    for (const int taught : taught_rows) {
+      if (taught != row) shifted.insert(taught > row ? taught - 1 : taught);
+    }
+    taught_rows = shifted;
     phrase_row.reset();
   }
   void set_recognizers(const std::vector<std::string>& names) override {
@@ -189,6 +203,26 @@ class FakeRecognizer : public Recognizer {
   }
   bool stands_in_for_missing_model() const override { return stand_in; }
   bool set_up_by_speech_platform() const override { return speech_platform; }
+
+  // Teaching: scripted results for the takes, in order; what it was given.
+  bool teachable = true;
+  std::vector<TakeHearing> hearings;
+  std::size_t takes_heard = 0;
+  std::vector<std::string> others_given;
+  TaughtVoice taught_given;
+  int taught_voice_set = 0;
+  bool can_be_taught() const override { return teachable; }
+  std::optional<TakeHearing> hear_take(const std::string&, const std::vector<float>&,
+                                       const std::vector<std::string>& others, const TaughtVoice& taught) override {
+    others_given = others;
+    taught_given = taught;
+    if (takes_heard >= hearings.size()) return std::nullopt;
+    return hearings[takes_heard++];
+  }
+  void set_taught_voice(const TaughtVoice& taught) override {
+    taught_given = taught;
+    ++taught_voice_set;
+  }
 
  private:
   SpeechStatus step(const std::string& what) {

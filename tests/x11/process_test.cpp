@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -183,6 +184,45 @@ TEST(QuillonProcessTest, AnUnusableRecordingEndsTheRunNamingItsFault) {
     EXPECT_NE(log.find(path.toStdString() + ": " + row.fault), std::string::npos) << log;
     // Found before the speech engine starts, which takes a second or more.
     EXPECT_LT(timer.elapsed(), 3000) << row.name;
+  }
+}
+
+// --teach runs without a display and, given one bad argument among good ones,
+// names it, fails and keeps nothing.
+TEST(QuillonProcessTest, TeachingFromRecordingsTeachesNothingWhenAnArgumentIsBad) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString word = folder.filePath("word.wav");
+  std::vector<float> samples(1600, 0.0f);
+  for (int k = 0; k < 4800; ++k) samples.push_back(0.3f * static_cast<float>(std::sin(0.0864 * k)));
+  samples.resize(samples.size() + 8000, 0.0f);
+  ASSERT_TRUE(write_wav(word.toStdString(), samples));
+  ASSERT_TRUE(write_wav(folder.filePath("silence.wav").toStdString(), std::vector<float>(16000, 0.0f)));
+  std::ofstream(folder.filePath("notes.wav").toStdString()) << "not a recording";
+  const struct {
+    QString bad;
+    const char* said;
+  } rows[] = {
+      {"攻击", "expected PHRASE=FILE.wav"},
+      {"没有这个词=" + word, "no vocabulary in the program folder holds the phrase 没有这个词"},
+      {"攻击=" + folder.filePath("notes.wav"), "cannot use the recording"},
+      {"攻击=" + folder.filePath("silence.wav"), "no speech in the recording"},
+  };
+  for (const auto& row : rows) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(quillon_binary(),
+              {"--program-folder", folder.path(), "--model-dir", QString::fromStdString(models_folder()), "--teach",
+               "城堡=" + word, "--teach", row.bad});
+    ASSERT_TRUE(run.waitForFinished(20000)) << row.bad.toStdString();
+    const std::string err = run.readAllStandardError().toStdString();
+    EXPECT_EQ(run.exitCode(), 2) << err;
+    EXPECT_NE(err.find("--teach " + row.bad.toStdString() + ": " + row.said), std::string::npos) << err;
+    EXPECT_TRUE(run.readAllStandardOutput().isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(folder.filePath("taught-voice.txt").toStdString()));
   }
 }
 
