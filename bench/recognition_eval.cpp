@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "hear_recordings.h"
 #include "measures.h"
 #include "shipped_phrases.h"
 #include "speech/spotter/spotter_core.h"
@@ -46,10 +47,6 @@ using namespace quillon::bench;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The words said in the command recordings.
-const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
-                                                 "语言", "识别", "复旦", "饭店", "处理", "忠告"};
 
 // A game's and a slide show's number phrases.
 const std::vector<std::string> kNumberPhrases = {"[1-9]号部队过来", "选择[1-9]号部队", "第[1-99]张", "[2-8]倍速度"};
@@ -148,16 +145,6 @@ struct Tally {
   std::vector<double> latency;
   std::vector<std::string> notes;
 };
-
-// Runs one file through a fresh listening period of the core.
-std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {
-  core.reset();
-  std::vector<SpotterDecision> out;
-  for (std::size_t at = 0; at < samples.size(); at += 1600)
-    core.accept(samples.data() + at, std::min<std::size_t>(1600, samples.size() - at), out);
-  core.finish(out);
-  return out;
-}
 
 // Commands said alone; commands said inside talk (their word found, any
 // other phrase a false action); audio with no command at all; or talk whose

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "hear_recordings.h"
 #include "measures.h"
 #include "shipped_phrases.h"
 #include "speech/spotter/spotter_core.h"
@@ -28,9 +29,6 @@ using namespace quillon::bench;
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
-                                                 "语言", "识别", "复旦", "饭店", "处理", "忠告"};
 
 struct Take {
   std::string file, word;
@@ -51,15 +49,6 @@ std::map<std::string, std::map<std::string, std::vector<Take>>> read_takes(const
 std::vector<float> samples_of(const fs::path& file) {
   const WavAudio wav = read_wav_16k_mono(file.string());
   return wav.ok ? wav.samples : std::vector<float>{};
-}
-
-std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {
-  core.reset();
-  std::vector<SpotterDecision> out;
-  for (std::size_t at = 0; at < samples.size(); at += 1600)
-    core.accept(samples.data() + at, std::min<std::size_t>(1600, samples.size() - at), out);
-  core.finish(out);
-  return out;
 }
 
 struct Tally {

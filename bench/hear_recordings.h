@@ -1,0 +1,28 @@
+#pragma once
+
+// What the evaluations on recordings share: the words the command recordings
+// say, and one recording heard by the core as a fresh listening period.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "speech/spotter/spotter_core.h"
+
+namespace quillon::bench {
+
+// The words said in the command recordings.
+inline const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
+                                                        "语言", "识别", "复旦", "饭店", "处理", "忠告"};
+
+// Fed in pieces of 0.1 s, as a capture device delivers them.
+inline std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {
+  core.reset();
+  std::vector<SpotterDecision> out;
+  for (std::size_t at = 0; at < samples.size(); at += 1600)
+    core.accept(samples.data() + at, std::min<std::size_t>(1600, samples.size() - at), out);
+  core.finish(out);
+  return out;
+}
+
+}  // namespace quillon::bench
