@@ -22,6 +22,7 @@
 #include "shipped_phrases.h"
 #include "speech/spotter/spotter_core.h"
 #include "speech/spotter/take_hearing.h"
+#include "speech/voice_template.h"
 #include "speech/wav_reader.h"
 
 using namespace quillon;
@@ -143,8 +144,8 @@ double false_per_10_min(const Run& run, const TaughtVoice& taught, const fs::pat
       if (!d.recognised) continue;
       ++fires;
       if (run.verbose)
-        std::fprintf(stderr, "false %s: %s%s [%s]\n", entry.path().filename().c_str(), d.text.c_str(),
-                     d.taught ? " (taught)" : "", d.heard.c_str());
+        std::fprintf(stderr, "false %s: %s%s [%s] %.2f\n", entry.path().filename().c_str(), d.text.c_str(),
+                     d.taught ? " (taught)" : "", d.heard.c_str(), d.sound_distance);
     }
   }
   return seconds > 0 ? fires * 600.0 / seconds : 0;
@@ -218,8 +219,20 @@ int main(int argc, char** argv) {
             if (verbose) {
               std::string said;
               for (const auto& d : heard)
-                said += (d.recognised ? d.text : "?") + (d.taught ? "*" : "") + " [" + d.heard + "] ";
+                said += (d.recognised ? d.text : "?") + (d.taught ? "*" : "") + " [" + d.heard + "] " +
+                        std::to_string(d.sound_distance) + " ";
               std::fprintf(stderr, "test %s %s: %s\n", takes[k].file.c_str(), word.c_str(), said.c_str());
+              const VoiceTemplate t = voice_template(samples.data(), samples.size());
+              std::vector<std::pair<double, std::string>> near;
+              for (const auto& [w, ts] : taught) {
+                double d = 1e9;
+                for (const auto& x : ts) d = std::min(d, template_distance(t, x.sound));
+                near.emplace_back(d, w);
+              }
+              std::sort(near.begin(), near.end());
+              if (near.size() > 1)
+                std::fprintf(stderr, "sound %s %s %.2f %s %.2f\n", word.c_str(), near[0].second.c_str(), near[0].first,
+                             near[1].second.c_str(), near[1].first);
             }
           }
         }

@@ -29,7 +29,8 @@ bool read_seconds(std::string_view text, double& seconds) {
 // Empty when the line is a take, else what is wrong with it.
 std::string read_take(std::string_view line, std::string& phrase, TaughtTake& take) {
   const auto fields = split(line, '\t');
-  if (fields.size() != 3) return "expected a phrase, a reading and seconds separated by tabs";
+  if (fields.size() != 3 && fields.size() != 4)
+    return "expected a phrase, a reading, seconds and perhaps a sound separated by tabs";
   if (fields[0].empty()) return "no phrase";
   phrase = fields[0];
   take.reading.clear();
@@ -38,6 +39,12 @@ std::string read_take(std::string_view line, std::string& phrase, TaughtTake& ta
   }
   if (take.reading.empty()) return "no reading";
   if (!read_seconds(fields[2], take.seconds)) return "seconds not a number from 0 to 60";
+  take.sound.clear();
+  if (fields.size() == 4) {
+    auto sound = decode_template(fields[3]);
+    if (!sound) return "the sound is damaged";
+    take.sound = std::move(*sound);
+  }
   return {};
 }
 
@@ -72,7 +79,9 @@ std::string format_taught_voice(const TaughtVoice& voice) {
       if (take.reading.empty() || !(take.seconds > 0 && take.seconds <= kLongestTake)) continue;
       out << phrase << '\t';
       for (std::size_t k = 0; k < take.reading.size(); ++k) out << (k ? " " : "") << take.reading[k];
-      out << '\t' << std::max(0.001, std::round(take.seconds * 1000) / 1000) << '\n';
+      out << '\t' << std::max(0.001, std::round(take.seconds * 1000) / 1000);
+      if (!take.sound.empty()) out << '\t' << encode_template(take.sound);
+      out << '\n';
     }
   }
   return out.str();

@@ -8,10 +8,11 @@
 // Stored as UTF-8 text, one kept take per line:
 //
 //   # comment
-//   攻击<TAB>g ōng q ī<TAB>0.62
+//   攻击<TAB>g ōng q ī<TAB>0.62<TAB>AQL+…
 //
-// the phrase, the model's tokens read for the take separated by spaces, and
-// the seconds of speech in it. Blank lines and lines starting with '#' are
+// the phrase, the model's tokens read for the take separated by spaces, the
+// seconds of speech in it and, optionally, how it sounded (see
+// voice_template.h). Blank lines and lines starting with '#' are
 // skipped; any other line that does not have this form makes the whole file
 // damaged (the caller ignores it and says so once).
 
@@ -20,11 +21,14 @@
 #include <string_view>
 #include <vector>
 
+#include "speech/voice_template.h"
+
 namespace quillon {
 
 struct TaughtTake {
   std::vector<std::string> reading;  // the model's tokens, tone-marked pinyin initials and finals
   double seconds = 0;                // speech in the take
+  VoiceTemplate sound{};             // how it sounded; may be empty
 
   bool operator==(const TaughtTake&) const = default;
 };

@@ -8,9 +8,12 @@
 namespace quillon {
 namespace {
 
+// Values the file keeps exactly (it stores fifths).
+const VoiceFrame kFrame = {1.0f, -2.4f, 0.2f, 0, 0, 0, 0, 0, 0, 0, 0, 25.4f};
+
 TEST(TaughtVoice, WhatIsWrittenReadsBackTheSame) {
   const TaughtVoice voice = {
-      {"攻击", {{{"g", "ōng", "q", "ī"}, 0.62}, {{"k", "ōng", "j", "ī"}, 0.5}}},
+      {"攻击", {{{"g", "ōng", "q", "ī"}, 0.62, {}}, {{"k", "ōng", "j", "ī"}, 0.5, VoiceTemplate(30, kFrame)}}},
       {"三号部队过来", {{{"s", "ān", "h", "ào", "b", "ù", "d", "uì", "g", "uò", "l", "ái"}, 1.25}}},
   };
   const TaughtVoiceRead read = parse_taught_voice(format_taught_voice(voice));
@@ -38,9 +41,10 @@ TEST(TaughtVoice, ADamagedFileIsRefusedWhole) {
     const char* text;
     const char* error;
   } rows[] = {
-      {"攻击\tg ōng\t0.5\n城堡 ch éng b ǎo 0.5\n",
-       "line 2: expected a phrase, a reading and seconds separated by tabs"},
-      {"攻击\tg ōng\t0.5\textra\n", "line 1: expected"},
+      {"攻击\tg ōng\t0.5\n城堡 ch éng b ǎo 0.5\n", "line 2: expected"},
+      {"攻击\tg ōng\t0.5\tAAAA\textra\n", "line 1: expected"},
+      {"攻击\tg ōng\t0.5\textra\n", "line 1: the sound is damaged"},
+      {"攻击\tg ōng\t0.5\tAAA=\n", "line 1: the sound is damaged"},  // not whole frames
       {"\tg ōng\t0.5\n", "line 1: no phrase"},
       {"攻击\t  \t0.5\n", "line 1: no reading"},
       {"攻击\tg ōng\tnan\n", "line 1: seconds"},

@@ -103,6 +103,9 @@ struct SpotterDecision {
   std::string heard;          // the recogniser's tokens for the utterance (`alone` mode), for the log
   double speech_seconds = 0;  // how long the utterance was loud
   bool taught = false;        // recognised only through what the user taught
+  // How near the utterance sounded to the nearest taught take (see
+  // voice_template.h); infinity when nothing taught was compared.
+  double sound_distance = std::numeric_limits<double>::infinity();
 };
 
 class SpotterCore {
@@ -182,6 +185,17 @@ class SpotterCore {
   // Once nothing untaught was heard: a taught reading, only for taught phrases.
   void match_taught();
   void prefer_taught();
+  // The taught phrase whose takes the utterance sounds nearest to, by how
+  // much, and how near the next phrase's takes are; none without takes.
+  struct SoundMatch {
+    std::size_t phrase = SIZE_MAX;
+    double distance = std::numeric_limits<double>::infinity();
+    double next = std::numeric_limits<double>::infinity();
+    std::vector<double> by_phrase;  // infinity for phrases without takes
+  };
+  const SoundMatch& sound_match();
+  bool sounds_like(std::size_t phrase);
+  void match_sound();
   bool taught_fits(const std::vector<std::size_t>& matched) const;
   double quiet_needed() const;
   void decide_utterance(double now, std::vector<SpotterDecision>& out);
@@ -204,6 +218,8 @@ class SpotterCore {
   TaughtVoice taught_;
   UtteranceMatcher taught_matcher_;
   std::vector<std::pair<double, double>> taught_seconds_;
+  std::vector<std::vector<VoiceTemplate>> taught_sounds_;
+  std::optional<SoundMatch> sound_match_;  // of the current utterance, once needed
   bool any_taught_ = false;
   bool taught_match_ = false;                 // the current utterance matched through teaching
   std::vector<std::string> stream_keywords_;  // one keyword text per spotter stream

@@ -206,6 +206,7 @@ SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, s
 
 void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
   taught_seconds_.assign(list.size(), {0, 0});
+  taught_sounds_.assign(list.size(), {});
   any_taught_ = false;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto found = taught_.find(list[i].text);
@@ -216,6 +217,7 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
     for (const auto& take : found->second) {
       shortest = std::min(shortest, take.seconds);
       longest = std::max(longest, take.seconds);
+      if (!take.sound.empty()) taught_sounds_[i].push_back(take.sound);
       const bool known = std::all_of(take.reading.begin(), take.reading.end(),
                                      [&](const std::string& token) { return model_.tokens().contains(token); });
       if (known && std::find(readings.begin(), readings.end(), take.reading) == readings.end())
@@ -223,7 +225,7 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
     }
     if (found->second.empty()) continue;
     taught_seconds_[i] = {shortest, longest};
-    any_taught_ = any_taught_ || readings.size() > own;
+    any_taught_ = any_taught_ || readings.size() > own || !taught_sounds_[i].empty();
   }
   taught_matcher_.set_phrases(std::move(list));
 }
@@ -460,6 +462,7 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
   speech_end_ = vad_speech ? now - level_.quiet_for() : now - settings().min_silence;
   state_ = State::ending;
   taught_match_ = false;
+  sound_match_.reset();
   if (talk_) {
     matched_.clear();
     heard_.clear();
@@ -488,6 +491,49 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
     }
   }
   if (matched_.empty() && any_taught_) match_taught();
+  if (matched_.empty() && any_taught_) match_sound();
+}
+
+const SpotterCore::SoundMatch& SpotterCore::sound_match() {
+  if (sound_match_) return *sound_match_;
+  sound_match_ = SoundMatch{};
+  const VoiceTemplate said = voice_template(utterance_.data(), utterance_.size());
+  if (said.empty()) return *sound_match_;
+  SoundMatch& m = *sound_match_;
+  m.by_phrase.assign(taught_sounds_.size(), std::numeric_limits<double>::infinity());
+  for (std::size_t i = 0; i < taught_sounds_.size(); ++i) {
+    double& nearest = m.by_phrase[i];
+    for (const auto& take : taught_sounds_[i]) nearest = std::min(nearest, template_distance(said, take));
+    if (nearest < m.distance) {
+      m.next = m.distance;
+      m.distance = nearest;
+      m.phrase = i;
+    } else {
+      m.next = std::min(m.next, nearest);
+    }
+  }
+  return m;
+}
+
+// A taught reading stands only when the utterance sounds like that phrase's
+// takes as much as another taught phrase's (a speaker whose 北京 and 背景
+// read alike still says them apart).
+bool SpotterCore::sounds_like(std::size_t phrase) {
+  constexpr double kClearlyNearer = 1.2;
+  if (taught_sounds_[phrase].empty()) return true;
+  const SoundMatch& m = sound_match();
+  return m.phrase == SIZE_MAX || m.by_phrase[phrase] <= kClearlyNearer * m.distance;
+}
+
+// Nothing read matched: an utterance that sounds much like one taught
+// phrase's takes, and clearly less like any other's, is that phrase.
+void SpotterCore::match_sound() {
+  constexpr double kNear = 8.0, kMargin = 1.5;
+  const SoundMatch& m = sound_match();
+  if (m.phrase == SIZE_MAX || m.distance > kNear || m.next < kMargin * m.distance) return;
+  if (!taught_fits({m.phrase})) return;
+  matched_ = {m.phrase};
+  taught_match_ = true;
 }
 
 void SpotterCore::match_taught() {
@@ -498,7 +544,7 @@ void SpotterCore::match_taught() {
     Tokens heard = recognised_tokens(lane);
     bool in_doubt = false;
     std::vector<std::size_t> matched = taught_matcher_.match(heard, {}, &in_doubt);
-    if (matched.empty() || in_doubt || !taught_fits(matched)) continue;
+    if (matched.empty() || in_doubt || !taught_fits(matched) || !sounds_like(matched[0])) continue;
     use_match(std::move(matched), std::move(heard));
     taught_match_ = true;
     return;
@@ -516,7 +562,9 @@ void SpotterCore::prefer_taught() {
   };
   bool in_doubt = false;
   std::vector<std::size_t> taught = taught_matcher_.match(heard_, {}, &in_doubt);
-  if (taught.size() != 1 || matched_.size() != 1 || taught == matched_ || in_doubt || !taught_fits(taught)) return;
+  if (taught.size() != 1 || matched_.size() != 1 || taught == matched_ || in_doubt || !taught_fits(taught) ||
+      !sounds_like(taught[0]))
+    return;
   const std::size_t own = matcher_.phrase(taught[0]).readings.size();
   if (nearest(taught_matcher_.phrase(taught[0]).readings, own) >= nearest(matcher_.phrase(matched_[0]).readings, 0))
     return;
@@ -595,11 +643,12 @@ void SpotterCore::decide_utterance(double now, std::vector<SpotterDecision>& out
   // Shorter than a syllable: a knock or a breath, whatever the decoders made of it.
   const bool command = !matched_.empty() && !follows_talk_ && level_.loud_seconds() >= kShortestSpeech;
   const double loud = level_.loud_seconds();
+  const double sound = sound_match_ ? sound_match_->distance : std::numeric_limits<double>::infinity();
   if (command) {
     for (const auto index : matched_)
-      out.push_back({true, matcher_.phrase(index).text, now, speech_end_, heard, loud, taught_match_});
+      out.push_back({true, matcher_.phrase(index).text, now, speech_end_, heard, loud, taught_match_, sound});
   } else {
-    out.push_back({false, {}, now, speech_end_, heard, loud, false});
+    out.push_back({false, {}, now, speech_end_, heard, loud, false, sound});
   }
   last_was_command_ = command;
   last_speech_end_ = speech_end_;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "speech/spotter/spotter_core.h"
+#include "speech/voice_template.h"
 
 namespace quillon {
 namespace {
@@ -97,7 +98,8 @@ TakeHearing hear_take_with(SpotterModel& model, const SharedReadings& readings, 
   const ReadingJudgement judgement = judge_take_reading(reading, own, other_readings);
   hearing.verdict = judgement.verdict;
   hearing.other = judgement.other;
-  if (hearing.verdict == TakeVerdict::kept) hearing.take = {reading, decision->speech_seconds};
+  if (hearing.verdict == TakeVerdict::kept)
+    hearing.take = {reading, decision->speech_seconds, voice_template(samples.data(), samples.size())};
   return hearing;
 }
 

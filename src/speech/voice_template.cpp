@@ -1,0 +1,200 @@
+#include "speech/voice_template.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <numbers>
+
+namespace quillon {
+namespace {
+
+constexpr std::size_t kRate = 16000;
+constexpr std::size_t kWindow = 400;  // 25 ms
+constexpr std::size_t kHop = 160;     // 10 ms
+constexpr std::size_t kFft = 512;
+constexpr std::size_t kBands = 20;
+constexpr double kLowHz = 100, kHighHz = 4000;
+constexpr double kBelowPeakDb = 35, kAboveFloorDb = 10;
+constexpr std::size_t kFewestFrames = 10;
+constexpr float kScale = 5;  // stored as round(value × kScale) in a signed byte
+constexpr std::size_t kMostFrames = 6000;
+
+double mel(double hz) { return 2595 * std::log10(1 + hz / 700); }
+double hz(double mel) { return 700 * (std::pow(10, mel / 2595) - 1); }
+
+void fft(std::vector<std::complex<double>>& x) {
+  const std::size_t n = x.size();
+  for (std::size_t i = 1, j = 0; i < n; ++i) {
+    std::size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(x[i], x[j]);
+  }
+  for (std::size_t len = 2; len <= n; len <<= 1) {
+    const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi / static_cast<double>(len));
+    for (std::size_t i = 0; i < n; i += len) {
+      std::complex<double> w = 1;
+      for (std::size_t k = 0; k < len / 2; ++k, w *= step) {
+        const auto u = x[i + k], v = x[i + k + len / 2] * w;
+        x[i + k] = u + v;
+        x[i + k + len / 2] = u - v;
+      }
+    }
+  }
+}
+
+// Triangular filters evenly spaced in mel, as FFT-bin weights.
+const std::vector<std::vector<double>>& mel_filters() {
+  static const std::vector<std::vector<double>> filters = [] {
+    std::vector<double> edges;
+    for (std::size_t k = 0; k < kBands + 2; ++k)
+      edges.push_back(hz(mel(kLowHz) + (mel(kHighHz) - mel(kLowHz)) * static_cast<double>(k) / (kBands + 1)) * kFft /
+                      kRate);
+    std::vector<std::vector<double>> out(kBands, std::vector<double>(kFft / 2 + 1, 0.0));
+    for (std::size_t b = 0; b < kBands; ++b) {
+      for (std::size_t bin = 0; bin <= kFft / 2; ++bin) {
+        const double f = static_cast<double>(bin);
+        if (f > edges[b] && f <= edges[b + 1]) out[b][bin] = (f - edges[b]) / (edges[b + 1] - edges[b]);
+        if (f > edges[b + 1] && f < edges[b + 2]) out[b][bin] = (edges[b + 2] - f) / (edges[b + 2] - edges[b + 1]);
+      }
+    }
+    return out;
+  }();
+  return filters;
+}
+
+struct Frame {
+  std::array<double, kBands> log_bands{};
+  double db = 0;
+};
+
+Frame analyse(const float* samples) {
+  std::vector<std::complex<double>> x(kFft, 0.0);
+  for (std::size_t i = 0; i < kWindow; ++i) {
+    const double hamming = 0.54 - 0.46 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / (kWindow - 1));
+    x[i] = samples[i] * hamming;
+  }
+  fft(x);
+  Frame frame;
+  double total = 0;
+  const auto& filters = mel_filters();
+  for (std::size_t b = 0; b < kBands; ++b) {
+    double energy = 0;
+    for (std::size_t bin = 0; bin <= kFft / 2; ++bin) energy += filters[b][bin] * std::norm(x[bin]);
+    frame.log_bands[b] = std::log(energy + 1e-8);
+    total += energy;
+  }
+  frame.db = 10 * std::log10(total + 1e-10);
+  return frame;
+}
+
+VoiceFrame cepstra(const Frame& frame) {
+  VoiceFrame c{};
+  for (std::size_t k = 0; k < kCepstra; ++k) {
+    double sum = 0;
+    for (std::size_t b = 0; b < kBands; ++b)
+      sum +=
+          frame.log_bands[b] * std::cos(std::numbers::pi * static_cast<double>((k + 1) * (2 * b + 1)) / (2 * kBands));
+    c[k] = static_cast<float>(sum);
+  }
+  return c;
+}
+
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int base64_value(char c) {
+  static const std::array<signed char, 256> values = [] {
+    std::array<signed char, 256> v{};
+    v.fill(-1);
+    for (int k = 0; k < 64; ++k) v[static_cast<unsigned char>(kBase64[k])] = static_cast<signed char>(k);
+    return v;
+  }();
+  return values[static_cast<unsigned char>(c)];
+}
+
+}  // namespace
+
+VoiceTemplate voice_template(const float* samples, std::size_t n) {
+  std::vector<Frame> frames;
+  for (std::size_t at = 0; at + kWindow <= n; at += kHop) frames.push_back(analyse(samples + at));
+  if (frames.size() < kFewestFrames) return {};
+  std::vector<double> levels;
+  for (const auto& f : frames) levels.push_back(f.db);
+  std::sort(levels.begin(), levels.end());
+  const double threshold = std::max(levels.back() - kBelowPeakDb, levels[levels.size() / 10] + kAboveFloorDb);
+  const auto loud = [&](const Frame& f) { return f.db > threshold; };
+  const auto first = std::find_if(frames.begin(), frames.end(), loud);
+  const auto last = std::find_if(frames.rbegin(), frames.rend(), loud).base();
+  if (first >= last || static_cast<std::size_t>(last - first) < kFewestFrames) return {};
+  VoiceTemplate t;
+  for (auto f = first; f != last; ++f) t.push_back(cepstra(*f));
+  // Mean removed: the microphone's and the room's colouring is the same in every frame.
+  VoiceFrame mean{};
+  for (const auto& c : t)
+    for (std::size_t k = 0; k < kCepstra; ++k) mean[k] += c[k] / static_cast<float>(t.size());
+  for (auto& c : t)
+    for (std::size_t k = 0; k < kCepstra; ++k) c[k] -= mean[k];
+  return t;
+}
+
+double template_distance(const VoiceTemplate& a, const VoiceTemplate& b) {
+  if (a.empty() || b.empty()) return std::numeric_limits<double>::infinity();
+  const auto cost = [&](std::size_t i, std::size_t j) {
+    double sum = 0;
+    for (std::size_t k = 0; k < kCepstra; ++k) sum += (a[i][k] - b[j][k]) * (a[i][k] - b[j][k]);
+    return std::sqrt(sum);
+  };
+  constexpr double kFar = std::numeric_limits<double>::infinity();
+  std::vector<double> previous(b.size() + 1, kFar), current(b.size() + 1, kFar);
+  previous[0] = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    current[0] = kFar;
+    for (std::size_t j = 0; j < b.size(); ++j)
+      current[j + 1] = cost(i, j) + std::min({previous[j], previous[j + 1], current[j]});
+    std::swap(previous, current);
+  }
+  return previous[b.size()] / static_cast<double>(a.size() + b.size());
+}
+
+std::string encode_template(const VoiceTemplate& t) {
+  std::string bytes;
+  for (const auto& frame : t)
+    for (const float v : frame)
+      bytes.push_back(static_cast<char>(static_cast<signed char>(std::clamp(std::lround(v * kScale), -127L, 127L))));
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t left = std::min<std::size_t>(3, bytes.size() - i);
+    unsigned value = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+      value = (value << 8) | (k < left ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k) out.push_back(k <= left ? kBase64[(value >> (18 - 6 * k)) & 63] : '=');
+  }
+  return out;
+}
+
+std::optional<VoiceTemplate> decode_template(std::string_view text) {
+  if (text.empty() || text.size() % 4 != 0) return std::nullopt;
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    unsigned value = 0;
+    std::size_t padding = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const char c = text[i + k];
+      const bool pad = c == '=' && i + 4 == text.size() && k >= 2;
+      if (!pad && padding > 0) return std::nullopt;
+      const int v = pad ? 0 : base64_value(c);
+      if (v < 0) return std::nullopt;
+      padding += pad ? 1 : 0;
+      value = (value << 6) | static_cast<unsigned>(v);
+    }
+    for (std::size_t k = 0; k < 3 - padding; ++k) bytes.push_back(static_cast<char>((value >> (16 - 8 * k)) & 0xFF));
+  }
+  if (bytes.size() % kCepstra != 0 || bytes.size() / kCepstra > kMostFrames) return std::nullopt;
+  VoiceTemplate t(bytes.size() / kCepstra);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    t[i / kCepstra][i % kCepstra] = static_cast<float>(static_cast<signed char>(bytes[i])) / kScale;
+  return t;
+}
+
+}  // namespace quillon

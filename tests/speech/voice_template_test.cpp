@@ -1,0 +1,72 @@
+// How a take sounded: kept in the taught-voice file as text, compared by
+// alignment, so the same sound said slower is still near and another sound far.
+
+#include "speech/voice_template.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace quillon {
+namespace {
+
+// A vowel-like sound: a few harmonics of `pitch`, with quiet around it.
+std::vector<float> voiced(double pitch, double seconds, double formant) {
+  std::vector<float> s(4000, 0.0f);
+  const auto n = static_cast<std::size_t>(seconds * 16000);
+  for (std::size_t i = 0; i < n; ++i) {
+    double x = 0;
+    for (int h = 1; h <= 12; ++h) {
+      const double f = pitch * h;
+      x += std::exp(-std::pow((f - formant) / 400, 2)) *
+           std::sin(2 * std::numbers::pi * f * static_cast<double>(i) / 16000);
+    }
+    s.push_back(static_cast<float>(0.3 * x));
+  }
+  s.resize(s.size() + 4000, 0.0f);
+  return s;
+}
+
+VoiceTemplate of(const std::vector<float>& s) { return voice_template(s.data(), s.size()); }
+
+TEST(VoiceTemplate, TheSameSoundSaidSlowerIsNearAnotherSoundFar) {
+  const VoiceTemplate a = of(voiced(120, 0.4, 700)), slower = of(voiced(120, 0.6, 700)),
+                      other = of(voiced(120, 0.4, 2200));
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(template_distance(a, a), 0.0);
+  EXPECT_LT(template_distance(a, slower), template_distance(a, other));
+  EXPECT_TRUE(std::isinf(template_distance(a, {})));
+}
+
+TEST(VoiceTemplate, SilenceAndTooLittleSoundGiveNone) {
+  EXPECT_TRUE(of(std::vector<float>(16000, 0.0f)).empty());
+  EXPECT_TRUE(of(std::vector<float>(100, 0.5f)).empty());
+  EXPECT_TRUE(of(voiced(120, 0.05, 700)).empty());
+}
+
+TEST(VoiceTemplate, TextReadsBackAsStored) {
+  const VoiceTemplate t = of(voiced(150, 0.3, 900));
+  const auto back = decode_template(encode_template(t));
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->size(), t.size());
+  // Stored to a fifth; values beyond ±25 are clipped.
+  for (std::size_t i = 0; i < t.size(); ++i)
+    for (std::size_t k = 0; k < kCepstra; ++k) EXPECT_NEAR((*back)[i][k], std::clamp(t[i][k], -25.4f, 25.4f), 0.11f);
+  EXPECT_EQ(encode_template(*back), encode_template(t));
+}
+
+TEST(VoiceTemplate, DamagedTextIsRefused) {
+  const VoiceFrame frame{};
+  const std::string one_frame = encode_template({frame});
+  for (const std::string& text : {std::string(), std::string("AAA"), std::string("AA=A"), std::string("A*AA"),
+                                  one_frame.substr(0, 12), one_frame + "AAAA", std::string("====")}) {
+    EXPECT_FALSE(decode_template(text)) << text;
+  }
+  EXPECT_TRUE(decode_template(one_frame));
+}
+
+}  // namespace
+}  // namespace quillon
