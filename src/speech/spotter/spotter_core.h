@@ -159,8 +159,7 @@ class SpotterCore {
     std::vector<float> changed;  // the last piece at the lane's speed
     std::vector<const SherpaOnnxOnlineStream*> spotters;
     const SherpaOnnxOnlineStream* recognizer = nullptr;
-    std::vector<std::size_t> hits;         // phrases its spotter reported, in order
-    std::vector<std::size_t> taught_hits;  // phrases it heard by a taught reading
+    std::vector<std::size_t> hits;  // phrases its spotter reported, in order
   };
   void destroy_streams();
   void make_streams();

@@ -31,9 +31,7 @@ struct LanePlan {
 };
 constexpr std::array<LanePlan, 4> kLanePlans = {{{0, 1.0}, {0.16, 1.0}, {0.32, 0.9}, {0.48, 1.1}}};
 constexpr std::size_t kLanesAtOwnSpeed = 2;
-constexpr std::size_t kEagerLanes = 1;
-constexpr char kTaughtMark[] =
-    "t";  // before the phrase index of a taught reading's keyword       // decoded while the utterance is said
+constexpr std::size_t kEagerLanes = 1;       // decoded while the utterance is said
 constexpr double kTail = 0.45;               // zeros that push the last speech through the decoders
 constexpr std::size_t kLongest = 8 * kRate;  // no command lasts longer (samples); longer speech is talk
 constexpr float kPeakDecay = 0.995f;         // per piece of 32 ms: the input's peak halves in about 4 s
@@ -192,11 +190,9 @@ SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, s
   std::vector<std::string> texts;
   for (std::size_t i = 0; i < matcher.size(); ++i) {
     if (texts.size() <= layer[i]) texts.resize(layer[i] + 1);
+    // Taught readings are not spotted: as keywords they would change what the
+    // spotter hears of the others, and they act by nearness alone.
     for (const auto& line : matcher.phrase(i).readings) texts[layer[i]] += keyword_for(matcher, i, line) + "\n";
-    // Taught readings are heard apart, so that only what was taught trusts them.
-    const auto& all = taught_matcher_.phrase(i).readings;
-    for (std::size_t r = matcher.phrase(i).readings.size(); r < all.size(); ++r)
-      texts[layer[i]] += keyword_line(all[r], kTaughtMark + std::to_string(i)) + "\n";
   }
   matcher_ = std::move(matcher);
   stream_keywords_ = std::move(texts);
@@ -314,9 +310,8 @@ void SpotterCore::feed_lane(Lane& lane, const float* samples, std::size_t n) {
       if (keyword.empty()) continue;
       SherpaOnnxResetKeywordStream(model_.spotter(), stream);
       if (keyword == kSentinelText) continue;
-      const bool taught = keyword.front() == kTaughtMark[0];
-      const auto index = static_cast<std::size_t>(std::strtoul(keyword.c_str() + (taught ? 1 : 0), nullptr, 10));
-      if (index < matcher_.size()) (taught ? lane.taught_hits : lane.hits).push_back(index);
+      const auto index = static_cast<std::size_t>(std::strtoul(keyword.c_str(), nullptr, 10));
+      if (index < matcher_.size()) lane.hits.push_back(index);
     }
   }
 }
@@ -430,10 +425,7 @@ bool SpotterCore::cannot_be_command() const {
   const Lane& lane = lanes_.front();
   const Tokens heard = recognised_tokens(lane);
   if (matcher_.may_become_command(heard, lane.hits)) return false;
-  if (!any_taught_) return true;
-  std::vector<std::size_t> spotted = lane.hits;
-  spotted.insert(spotted.end(), lane.taught_hits.begin(), lane.taught_hits.end());
-  return !taught_matcher_.may_become_command(heard, spotted);
+  return !any_taught_ || !taught_matcher_.may_become_command(heard, lane.hits);
 }
 
 // (Re)starts decoding the utterance from its first sample.
@@ -540,7 +532,7 @@ void SpotterCore::match_taught() {
   // By nearness alone: what the spotter heard in an utterance does not stand
   // in for a reading that only this speaker gives.
   for (const auto& lane : lanes_) {
-    if (lane.speed.changes() && lane.hits.empty() && lane.taught_hits.empty()) continue;
+    if (lane.speed.changes() && lane.hits.empty()) continue;
     Tokens heard = recognised_tokens(lane);
     bool in_doubt = false;
     std::vector<std::size_t> matched = taught_matcher_.match(heard, {}, &in_doubt);
