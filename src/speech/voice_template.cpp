@@ -13,11 +13,12 @@ constexpr std::size_t kRate = 16000;
 constexpr std::size_t kWindow = 400;  // 25 ms
 constexpr std::size_t kHop = 160;     // 10 ms
 constexpr std::size_t kFft = 512;
-constexpr std::size_t kBands = 20;
-constexpr double kLowHz = 100, kHighHz = 4000;
+constexpr std::size_t kBands = 26;
+constexpr double kLowHz = 60, kHighHz = 3800;
+constexpr float kEmphasis = 0.97f;  // flattens the spectrum's tilt toward the low notes
 constexpr double kBelowPeakDb = 35, kAboveFloorDb = 10;
 constexpr std::size_t kFewestFrames = 10;
-constexpr float kScale = 5;  // stored as round(value × kScale) in a signed byte
+constexpr float kScale = 10;  // stored as round(value × kScale) in a signed byte
 constexpr std::size_t kMostFrames = 6000;
 
 double mel(double hz) { return 2595 * std::log10(1 + hz / 700); }
@@ -73,7 +74,8 @@ Frame analyse(const float* samples) {
   std::vector<std::complex<double>> x(kFft, 0.0);
   for (std::size_t i = 0; i < kWindow; ++i) {
     const double hamming = 0.54 - 0.46 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / (kWindow - 1));
-    x[i] = samples[i] * hamming;
+    const float before = i > 0 ? samples[i - 1] : samples[0];
+    x[i] = (samples[i] - kEmphasis * before) * hamming;
   }
   fft(x);
   Frame frame;
@@ -96,9 +98,25 @@ VoiceFrame cepstra(const Frame& frame) {
     for (std::size_t b = 0; b < kBands; ++b)
       sum +=
           frame.log_bands[b] * std::cos(std::numbers::pi * static_cast<double>((k + 1) * (2 * b + 1)) / (2 * kBands));
-    c[k] = static_cast<float>(sum);
+    c[k] = static_cast<float>(sum * std::sqrt(2.0 / kBands));
   }
   return c;
+}
+
+using Compared = std::array<float, 2 * kCepstra>;
+
+// Each frame with its slope: half the difference of its neighbours.
+std::vector<Compared> with_slopes(const VoiceTemplate& t) {
+  std::vector<Compared> out(t.size());
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const VoiceFrame& before = t[i > 0 ? i - 1 : i];
+    const VoiceFrame& after = t[i + 1 < t.size() ? i + 1 : i];
+    for (std::size_t k = 0; k < kCepstra; ++k) {
+      out[i][k] = t[i][k];
+      out[i][kCepstra + k] = (after[k] - before[k]) / 2;
+    }
+  }
+  return out;
 }
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -138,11 +156,13 @@ VoiceTemplate voice_template(const float* samples, std::size_t n) {
   return t;
 }
 
-double template_distance(const VoiceTemplate& a, const VoiceTemplate& b) {
-  if (a.empty() || b.empty()) return std::numeric_limits<double>::infinity();
+double template_distance(const VoiceTemplate& a_cepstra, const VoiceTemplate& b_cepstra) {
+  if (a_cepstra.empty() || b_cepstra.empty()) return std::numeric_limits<double>::infinity();
+  // How the sound moves matters as much as where it is.
+  const std::vector<Compared> a = with_slopes(a_cepstra), b = with_slopes(b_cepstra);
   const auto cost = [&](std::size_t i, std::size_t j) {
     double sum = 0;
-    for (std::size_t k = 0; k < kCepstra; ++k) sum += (a[i][k] - b[j][k]) * (a[i][k] - b[j][k]);
+    for (std::size_t k = 0; k < a[i].size(); ++k) sum += (a[i][k] - b[j][k]) * (a[i][k] - b[j][k]);
     return std::sqrt(sum);
   };
   constexpr double kFar = std::numeric_limits<double>::infinity();

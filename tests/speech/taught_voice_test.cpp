@@ -8,8 +8,8 @@
 namespace quillon {
 namespace {
 
-// Values the file keeps exactly (it stores fifths).
-const VoiceFrame kFrame = {1.0f, -2.4f, 0.2f, 0, 0, 0, 0, 0, 0, 0, 0, 25.4f};
+// Values the file keeps exactly (it stores tenths).
+const VoiceFrame kFrame = {1.0f, -2.5f, 0.5f, 0, 0, 0, 0, 0, 0, 0, 0, 12.5f};
 
 TEST(TaughtVoice, WhatIsWrittenReadsBackTheSame) {
   const TaughtVoice voice = {

@@ -52,9 +52,9 @@ TEST(VoiceTemplate, TextReadsBackAsStored) {
   const auto back = decode_template(encode_template(t));
   ASSERT_TRUE(back);
   ASSERT_EQ(back->size(), t.size());
-  // Stored to a fifth; values beyond ±25 are clipped.
+  // Stored to a tenth; values beyond ±12.7 are clipped.
   for (std::size_t i = 0; i < t.size(); ++i)
-    for (std::size_t k = 0; k < kCepstra; ++k) EXPECT_NEAR((*back)[i][k], std::clamp(t[i][k], -25.4f, 25.4f), 0.11f);
+    for (std::size_t k = 0; k < kCepstra; ++k) EXPECT_NEAR((*back)[i][k], std::clamp(t[i][k], -12.7f, 12.7f), 0.051f);
   EXPECT_EQ(encode_template(*back), encode_template(t));
 }
 

@@ -520,7 +520,7 @@ bool SpotterCore::sounds_like(std::size_t phrase) {
 // Nothing read matched: an utterance that sounds much like one taught
 // phrase's takes, and clearly less like any other's, is that phrase.
 void SpotterCore::match_sound() {
-  constexpr double kNear = 8.0, kMargin = 1.5;
+  constexpr double kNear = 4.0, kMargin = 1.25;
   const SoundMatch& m = sound_match();
   if (m.phrase == SIZE_MAX || m.distance > kNear || m.next < kMargin * m.distance) return;
   if (!taught_fits({m.phrase})) return;
