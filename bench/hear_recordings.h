@@ -1,9 +1,11 @@
 #pragma once
 
-// What the evaluations on recordings share: the words the command recordings
-// say, and one recording heard by the core as a fresh listening period.
+// What the evaluations on recordings share: the model, the words the command
+// recordings say, and one recording heard by the core as a fresh listening period.
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,21 @@ namespace quillon::bench {
 // The words said in the command recordings.
 inline const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
                                                         "语言", "识别", "复旦", "饭店", "处理", "忠告"};
+
+// The model found where the program looks for it, or null with the reason
+// said on standard error.
+inline std::unique_ptr<SpotterModel> load_model(const SpotterSettings& settings) {
+  EngineOptions options;
+  ModelPaths paths;
+  std::string why, error;
+  if (!find_models(options, paths, why)) {
+    std::fprintf(stderr, "no models: %s", why.c_str());
+    return nullptr;
+  }
+  auto model = SpotterModel::load(paths, settings, error);
+  if (!model) std::fprintf(stderr, "%s\n", error.c_str());
+  return model;
+}
 
 // Fed in pieces of 0.1 s, as a capture device delivers them.
 inline std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {

@@ -276,18 +276,8 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  EngineOptions options;
-  ModelPaths paths;
-  std::string why, error;
-  if (!find_models(options, paths, why)) {
-    std::fprintf(stderr, "no models: %s", why.c_str());
-    return 1;
-  }
-  auto model = SpotterModel::load(paths, settings, error);
-  if (!model) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
+  auto model = load_model(settings);
+  if (!model) return 1;
   const SharedReadings readings;
   SpotterCore core(*model, readings);
   std::vector<std::string> written = shipped_phrases();

@@ -168,18 +168,8 @@ int main(int argc, char** argv) {
     if (arg == "verbose") verbose = true;
     if (arg.rfind("only=", 0) == 0) only = arg.substr(5);
   }
-  EngineOptions options;
-  ModelPaths paths;
-  std::string why, error;
-  if (!find_models(options, paths, why)) {
-    std::fprintf(stderr, "no models: %s", why.c_str());
-    return 1;
-  }
-  auto model = SpotterModel::load(paths, spotter_settings(MatchMode::alone, {}), error);
-  if (!model) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
+  auto model = load_model(spotter_settings(MatchMode::alone, {}));
+  if (!model) return 1;
   const SharedReadings readings;
   std::vector<std::string> vocabulary = shipped_phrases();
   for (const auto& w : kRecordedWords)
