@@ -16,7 +16,11 @@ constexpr std::size_t kFft = 512;
 constexpr std::size_t kBands = 26;
 constexpr double kLowHz = 60, kHighHz = 3800;
 constexpr float kEmphasis = 0.97f;  // flattens the spectrum's tilt toward the low notes
-constexpr double kBelowPeakDb = 35, kAboveFloorDb = 10;
+// Speech is what stays within 20 dB of the loudest frame for 40 ms or more:
+// breath, lip noise and a click at either end would otherwise be aligned
+// with the word and outweigh it.
+constexpr double kBelowPeakDb = 20, kAboveFloorDb = 10;
+constexpr std::size_t kLoudRun = 4;
 constexpr std::size_t kFewestFrames = 10;
 constexpr float kScale = 10;  // stored as round(value × kScale) in a signed byte
 constexpr std::size_t kMostFrames = 6000;
@@ -103,6 +107,18 @@ VoiceFrame cepstra(const Frame& frame) {
   return c;
 }
 
+// From the first to the end of the last run of kLoudRun frames above the threshold.
+std::pair<std::size_t, std::size_t> loud_span(const std::vector<Frame>& frames, double threshold) {
+  std::size_t first = frames.size(), last = 0, run = 0;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    run = frames[i].db > threshold ? run + 1 : 0;
+    if (run < kLoudRun) continue;
+    first = std::min(first, i + 1 - kLoudRun);
+    last = i + 1;
+  }
+  return {first, std::max(first, last)};
+}
+
 using Compared = std::array<float, 2 * kCepstra>;
 
 // Each frame with its slope: half the difference of its neighbours.
@@ -141,12 +157,10 @@ VoiceTemplate voice_template(const float* samples, std::size_t n) {
   for (const auto& f : frames) levels.push_back(f.db);
   std::sort(levels.begin(), levels.end());
   const double threshold = std::max(levels.back() - kBelowPeakDb, levels[levels.size() / 10] + kAboveFloorDb);
-  const auto loud = [&](const Frame& f) { return f.db > threshold; };
-  const auto first = std::find_if(frames.begin(), frames.end(), loud);
-  const auto last = std::find_if(frames.rbegin(), frames.rend(), loud).base();
-  if (first >= last || static_cast<std::size_t>(last - first) < kFewestFrames) return {};
+  const auto [first, last] = loud_span(frames, threshold);
+  if (last - first < kFewestFrames) return {};
   VoiceTemplate t;
-  for (auto f = first; f != last; ++f) t.push_back(cepstra(*f));
+  for (std::size_t f = first; f != last; ++f) t.push_back(cepstra(frames[f]));
   // Mean removed: the microphone's and the room's colouring is the same in every frame.
   VoiceFrame mean{};
   for (const auto& c : t)

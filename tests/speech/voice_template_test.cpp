@@ -41,6 +41,36 @@ TEST(VoiceTemplate, TheSameSoundSaidSlowerIsNearAnotherSoundFar) {
   EXPECT_TRUE(std::isinf(template_distance(a, {})));
 }
 
+// Sound at the ends of a take that is not the word: the word's template must
+// not take it in, or the take is compared with a breath as much as a word.
+TEST(VoiceTemplate, NoiseAroundTheWordIsLeftOut) {
+  const std::vector<float> word = voiced(120, 0.4, 700);
+  const VoiceTemplate alone = of(word), other = of(voiced(120, 0.4, 2200));
+  const auto with = [&](std::size_t at, std::size_t length, float level) {
+    std::vector<float> s = word;
+    unsigned noise = 12345;
+    for (std::size_t i = at; i < at + length; ++i) {
+      noise = noise * 1103515245u + 12345u;
+      s[i] += level * (static_cast<float>(noise >> 16 & 0x7FFF) / 16384.0f - 1.0f);
+    }
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::vector<float> samples;
+  };
+  const Case cases[] = {
+      {"a click before", with(800, 160, 0.4f)},
+      {"a breath before", with(0, 3200, 0.02f)},
+      {"a breath after", with(word.size() - 3200, 3200, 0.02f)},
+  };
+  for (const auto& c : cases) {
+    const VoiceTemplate t = of(c.samples);
+    EXPECT_NEAR(static_cast<double>(t.size()), static_cast<double>(alone.size()), 3) << c.what;
+    EXPECT_LT(template_distance(t, alone), template_distance(alone, other) / 4) << c.what;
+  }
+}
+
 TEST(VoiceTemplate, SilenceAndTooLittleSoundGiveNone) {
   EXPECT_TRUE(of(std::vector<float>(16000, 0.0f)).empty());
   EXPECT_TRUE(of(std::vector<float>(100, 0.5f)).empty());

@@ -194,7 +194,9 @@ class SpotterCore {
   };
   const SoundMatch& sound_match();
   bool sounds_like(std::size_t phrase);
+  std::optional<std::size_t> clear_sound();
   void match_sound();
+  bool prefer_taught_sound();
   bool taught_fits(const std::vector<std::size_t>& matched) const;
   double quiet_needed() const;
   void decide_utterance(double now, std::vector<SpotterDecision>& out);

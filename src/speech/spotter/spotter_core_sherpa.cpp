@@ -476,12 +476,19 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
     const Match match = match_lanes(upto);
     if (match == Match::in_doubt && !doubtful) doubtful = matched_;
     if (match == Match::sure) {
-      // Readings that disagree: rather no command than perhaps the wrong one.
-      if (doubtful && *doubtful != matched_) matched_.clear();
-      if (any_taught_ && !matched_.empty()) prefer_taught();
+      // Readings that disagree: rather no command than perhaps the wrong
+      // one, unless the speaker's takes say clearly which it was.
+      if (doubtful && *doubtful != matched_) {
+        const std::optional<std::size_t> said = any_taught_ ? clear_sound() : std::nullopt;
+        const bool either = said && (*doubtful == std::vector{*said} || matched_ == std::vector{*said});
+        matched_ = either ? std::vector{*said} : std::vector<std::size_t>{};
+        taught_match_ = either;
+      }
+      if (any_taught_ && !matched_.empty() && !taught_match_ && !prefer_taught_sound()) prefer_taught();
       return;
     }
   }
+  if (any_taught_ && !matched_.empty()) prefer_taught_sound();
   if (matched_.empty() && any_taught_) match_taught();
   if (matched_.empty() && any_taught_) match_sound();
 }
@@ -517,15 +524,35 @@ bool SpotterCore::sounds_like(std::size_t phrase) {
   return m.phrase == SIZE_MAX || m.by_phrase[phrase] <= kClearlyNearer * m.distance;
 }
 
-// Nothing read matched: an utterance that sounds much like one taught
-// phrase's takes, and clearly less like any other's, is that phrase.
-void SpotterCore::match_sound() {
+// The taught phrase whose takes the utterance sounds much like, and clearly
+// less like any other's, if there is one.
+std::optional<std::size_t> SpotterCore::clear_sound() {
   constexpr double kNear = 4.0, kMargin = 1.25;
   const SoundMatch& m = sound_match();
-  if (m.phrase == SIZE_MAX || m.distance > kNear || m.next < kMargin * m.distance) return;
-  if (!taught_fits({m.phrase})) return;
-  matched_ = {m.phrase};
+  if (m.phrase == SIZE_MAX || m.distance > kNear || m.next < kMargin * m.distance) return std::nullopt;
+  if (!taught_fits({m.phrase})) return std::nullopt;
+  return m.phrase;
+}
+
+// Nothing read matched: an utterance that sounds clearly like one taught
+// phrase is that phrase.
+void SpotterCore::match_sound() {
+  if (const auto said = clear_sound()) {
+    matched_ = {*said};
+    taught_match_ = true;
+  }
+}
+
+// The reading is a taught phrase, but the speaker's takes say clearly it was
+// another taught one (their 商行 read as 上海): both were taught, so the
+// sound of both is known.
+bool SpotterCore::prefer_taught_sound() {
+  if (matched_.size() != 1 || taught_sounds_[matched_[0]].empty()) return false;
+  const auto said = clear_sound();
+  if (!said || *said == matched_[0]) return false;
+  matched_ = {*said};
   taught_match_ = true;
+  return true;
 }
 
 void SpotterCore::match_taught() {
