@@ -122,8 +122,8 @@ TaughtVoice teach(const Run& run, const fs::path& dir, const std::map<std::strin
       ++verdicts[verdict_name(h.verdict)];
       if (h.verdict == TakeVerdict::kept) taught[word].push_back(h.take);
       if (run.verbose)
-        std::fprintf(stderr, "teach %s %s: %s [%s] %s\n", takes[k].file.c_str(), word.c_str(), verdict_name(h.verdict),
-                     h.heard.c_str(), h.other.c_str());
+        std::fprintf(stderr, "teach %s %s: %s [%s] %s %.0f ms\n", takes[k].file.c_str(), word.c_str(),
+                     verdict_name(h.verdict), h.heard.c_str(), h.other.c_str(), judge_ms.back());
     }
   }
   return taught;
