@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +19,19 @@ namespace quillon::bench {
 // The words said in the command recordings.
 inline const std::vector<std::string> kRecordedWords = {"语音", "中国", "北京", "背景", "上海", "商行", "数字",
                                                         "语言", "识别", "复旦", "饭店", "处理", "忠告"};
+
+// Speaker → word → files in order, from a takes set's words.tsv (files named
+// SPEAKER__WORD__TAKE.wav).
+using TakesBySpeaker = std::map<std::string, std::map<std::string, std::vector<std::string>>>;
+inline TakesBySpeaker read_takes(const std::filesystem::path& dir) {
+  TakesBySpeaker out;
+  std::ifstream in(dir / "words.tsv");
+  std::string file, word;
+  while (in >> file >> word) out[file.substr(0, file.find("__"))][word].push_back(file);
+  for (auto& [speaker, words] : out)
+    for (auto& [w, files] : words) std::sort(files.begin(), files.end());
+  return out;
+}
 
 // The model found where the program looks for it, or null with the reason
 // said on standard error.

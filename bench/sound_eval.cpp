@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hear_recordings.h"
 #include "measures.h"
 #include "speech/voice_template.h"
 #include "speech/wav_reader.h"
@@ -22,17 +23,6 @@ using namespace quillon::bench;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Speaker → word → files in order, from words.tsv (files named SPEAKER__WORD__TAKE.wav).
-std::map<std::string, std::map<std::string, std::vector<std::string>>> read_takes(const fs::path& dir) {
-  std::map<std::string, std::map<std::string, std::vector<std::string>>> out;
-  std::ifstream in(dir / "words.tsv");
-  std::string file, word;
-  while (in >> file >> word) out[file.substr(0, file.find("__"))][word].push_back(file);
-  for (auto& [speaker, words] : out)
-    for (auto& [w, files] : words) std::sort(files.begin(), files.end());
-  return out;
-}
 
 VoiceTemplate sound_of(const fs::path& file) {
   const WavAudio wav = read_wav_16k_mono(file.string());

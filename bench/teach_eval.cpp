@@ -31,22 +31,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Take {
-  std::string file, word;
-};
-
-// Speaker → word → takes in order, from words.tsv (files named SPEAKER__WORD__TAKE.wav).
-std::map<std::string, std::map<std::string, std::vector<Take>>> read_takes(const fs::path& dir) {
-  std::map<std::string, std::map<std::string, std::vector<Take>>> out;
-  std::ifstream in(dir / "words.tsv");
-  std::string file, word;
-  while (in >> file >> word) out[file.substr(0, file.find("__"))][word].push_back({file, word});
-  for (auto& [speaker, words] : out)
-    for (auto& [w, takes] : words)
-      std::sort(takes.begin(), takes.end(), [](const Take& a, const Take& b) { return a.file < b.file; });
-  return out;
-}
-
 std::vector<float> samples_of(const fs::path& file) {
   const WavAudio wav = read_wav_16k_mono(file.string());
   return wav.ok ? wav.samples : std::vector<float>{};
@@ -110,19 +94,19 @@ std::vector<std::string> others_than(const std::vector<std::string>& vocabulary,
 }
 
 // One speaker teaches their words; returns what they taught.
-TaughtVoice teach(const Run& run, const fs::path& dir, const std::map<std::string, std::vector<Take>>& words,
+TaughtVoice teach(const Run& run, const fs::path& dir, const std::map<std::string, std::vector<std::string>>& words,
                   std::map<std::string, int>& verdicts, std::vector<double>& judge_ms) {
   TaughtVoice taught;
   for (const auto& [word, takes] : words) {
     for (std::size_t k = 0; k < std::min(run.teach_takes, takes.size()); ++k) {
       const double started = cpu_seconds();
-      const TakeHearing h = hear_take_with(run.model, run.readings, word, samples_of(dir / takes[k].file),
+      const TakeHearing h = hear_take_with(run.model, run.readings, word, samples_of(dir / takes[k]),
                                            others_than(run.vocabulary, word), taught);
       judge_ms.push_back(1000 * (cpu_seconds() - started));
       ++verdicts[verdict_name(h.verdict)];
       if (h.verdict == TakeVerdict::kept) taught[word].push_back(h.take);
       if (run.verbose)
-        std::fprintf(stderr, "teach %s %s: %s [%s] %s %.0f ms\n", takes[k].file.c_str(), word.c_str(),
+        std::fprintf(stderr, "teach %s %s: %s [%s] %s %.0f ms\n", takes[k].c_str(), word.c_str(),
                      verdict_name(h.verdict), h.heard.c_str(), h.other.c_str(), judge_ms.back());
     }
   }
@@ -202,7 +186,7 @@ int main(int argc, char** argv) {
         core.set_phrases(vocabulary, unsupported);
         for (const auto& [word, takes] : words) {
           for (std::size_t k = teach_takes; k < takes.size(); ++k) {
-            const auto samples = samples_of(dir / takes[k].file);
+            const auto samples = samples_of(dir / takes[k]);
             untaught.add(hear(plain, samples), word);
             const auto heard = hear(core, samples);
             taught_tally.add(heard, word);
@@ -211,7 +195,7 @@ int main(int argc, char** argv) {
               for (const auto& d : heard)
                 said += (d.recognised ? d.text : "?") + (d.taught ? "*" : "") + " [" + d.heard + "] " +
                         std::to_string(d.sound_distance) + " ";
-              std::fprintf(stderr, "test %s %s: %s\n", takes[k].file.c_str(), word.c_str(), said.c_str());
+              std::fprintf(stderr, "test %s %s: %s\n", takes[k].c_str(), word.c_str(), said.c_str());
               const VoiceTemplate t = voice_template(samples.data(), samples.size());
               std::vector<std::pair<double, std::string>> near;
               for (const auto& [w, ts] : taught) {

@@ -82,9 +82,12 @@ class SpotterOnRecordings : public ::testing::Test {
     return s;
   }
 
-  // What the core decided ("?" for speech with no command).
-  static Phrases hear(SpotterModel& model, const Phrases& vocabulary, const Samples& samples) {
+  // What the core decided ("?" for speech with no command, "*" after a
+  // phrase recognised through what was taught).
+  static Phrases hear(SpotterModel& model, const Phrases& vocabulary, const Samples& samples,
+                      const TaughtVoice& taught = {}) {
     SpotterCore core(model, *testing::system_readings());
+    core.set_taught_voice(taught);
     std::vector<std::string> unsupported;
     EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
     std::vector<SpotterDecision> out;
@@ -94,7 +97,7 @@ class SpotterOnRecordings : public ::testing::Test {
     }
     core.finish(out);
     Phrases heard;
-    for (const auto& d : out) heard.push_back(d.recognised ? d.text : "?");
+    for (const auto& d : out) heard.push_back(d.recognised ? d.text + (d.taught ? "*" : "") : "?");
     return heard;
   }
 
@@ -160,21 +163,8 @@ TEST_F(SpotterOnRecordings, ATaughtReadingActsForItsPhraseOnly) {
   QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
   const Samples said = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
   const TaughtVoice taught = {{"城堡", {{{"f", "àn", "d", "iàn"}, 0.8}}}};
-  const auto heard = [&](const Phrases& vocabulary) {
-    SpotterCore core(*alone_, *testing::system_readings());
-    core.set_taught_voice(taught);
-    std::vector<std::string> unsupported;
-    EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
-    std::vector<SpotterDecision> out;
-    core.accept(said.data(), said.size(), out);
-    core.finish(out);
-    std::string result;
-    for (const auto& d : out)
-      if (d.recognised) result += d.text + (d.taught ? "*" : "");
-    return result;
-  };
-  EXPECT_EQ(heard({"城堡", "兵营"}), "城堡*");
-  EXPECT_EQ(heard({"城堡", "兵营", "饭店"}), "饭店");
+  EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营"}, said, taught)), Phrases{"城堡*"});
+  EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营", "饭店"}, said, taught)), Phrases{"饭店"});
 }
 
 // A speaker who taught both phrases of a pair the recogniser confuses: how
@@ -197,19 +187,7 @@ TEST_F(SpotterOnRecordings, TheSoundOfTakesTellsTwoTaughtPhrasesApart) {
       {"both taught", {{"上海", {shanghai}}, {"商行", {shanghang}}}, "商行*"},
       {"only the other taught", {{"商行", {shanghang}}}, "上海"},
   };
-  for (const auto& c : cases) {
-    SpotterCore core(*alone_, *testing::system_readings());
-    core.set_taught_voice(c.taught);
-    std::vector<std::string> unsupported;
-    ASSERT_TRUE(core.set_phrases(kWords, unsupported).ok);
-    std::vector<SpotterDecision> out;
-    core.accept(said.data(), said.size(), out);
-    core.finish(out);
-    std::string result;
-    for (const auto& d : out)
-      if (d.recognised) result += d.text + (d.taught ? "*" : "");
-    EXPECT_EQ(result, c.heard) << c.what;
-  }
+  for (const auto& c : cases) EXPECT_EQ(recognised(hear(*alone_, kWords, said, c.taught)), Phrases{c.heard}) << c.what;
 }
 
 TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {
