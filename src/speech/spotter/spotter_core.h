@@ -196,6 +196,7 @@ class SpotterCore {
   bool sounds_like(std::size_t phrase);
   std::optional<std::size_t> clear_sound();
   void match_sound();
+  bool untaught_neighbour_as_near(std::size_t phrase) const;
   bool prefer_taught_sound();
   bool taught_fits(const std::vector<std::size_t>& matched) const;
   double quiet_needed() const;

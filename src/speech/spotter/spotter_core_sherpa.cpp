@@ -535,12 +535,39 @@ std::optional<std::size_t> SpotterCore::clear_sound() {
 }
 
 // Nothing read matched: an utterance that sounds clearly like one taught
-// phrase is that phrase.
+// phrase is that phrase, unless it could as well be a phrase much like it
+// that was not taught.
 void SpotterCore::match_sound() {
-  if (const auto said = clear_sound()) {
-    matched_ = {*said};
-    taught_match_ = true;
+  const auto said = clear_sound();
+  if (!said || untaught_neighbour_as_near(*said)) return;
+  matched_ = {*said};
+  taught_match_ = true;
+}
+
+// A phrase one sound from the taught one, whose sound is not known, and whose
+// readings what was read is as near as the taught phrase's: the speaker may
+// have said that one (their 语音 sounds much like their taught 语言).
+bool SpotterCore::untaught_neighbour_as_near(std::size_t phrase) const {
+  const Tokens heard = toneless_tokens(recognised_tokens(lanes_.front()));
+  const auto nearest = [&](const std::vector<Tokens>& readings) {
+    std::size_t best = SIZE_MAX;
+    for (const auto& r : readings) best = std::min(best, token_edit_distance(heard, toneless_tokens(r)));
+    return best;
+  };
+  const auto neighbours = [&](const std::vector<Tokens>& others) {
+    for (const auto& a : others)
+      for (const auto& b : matcher_.phrase(phrase).readings)
+        if (token_edit_distance(toneless_tokens(a), toneless_tokens(b)) <= std::max<std::size_t>(1, b.size() / 4))
+          return true;
+    return false;
+  };
+  const std::size_t own = nearest(taught_matcher_.phrase(phrase).readings);
+  for (std::size_t i = 0; i < matcher_.size(); ++i) {
+    if (i == phrase || !taught_sounds_[i].empty()) continue;
+    const auto& readings = matcher_.phrase(i).readings;
+    if (neighbours(readings) && nearest(readings) <= own) return true;
   }
+  return false;
 }
 
 // The reading is a taught phrase, but the speaker's takes say clearly it was

@@ -10,12 +10,6 @@
 namespace quillon {
 namespace {
 
-Tokens toneless_tokens(const Tokens& tokens) {
-  Tokens out;
-  for (const auto& token : tokens) out.push_back(toneless(token));
-  return out;
-}
-
 Tokens split_tokens(const std::string& text) {
   std::istringstream in(text);
   Tokens out;

@@ -55,6 +55,12 @@ std::string toneless(const std::string& token) {
   return plain.normalized(QString::NormalizationForm_C).toStdString();
 }
 
+Tokens toneless_tokens(const Tokens& tokens) {
+  Tokens out;
+  for (const auto& token : tokens) out.push_back(toneless(token));
+  return out;
+}
+
 std::size_t token_edit_distance(const Tokens& a, const Tokens& b) { return edit_distance(a, b); }
 
 void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {

@@ -21,6 +21,7 @@ std::vector<Tokens> token_syllables(const Tokens& tokens);
 
 // "ǎng" → "ang", "ǜ" → "ü": tones are often misheard, so matching ignores them.
 std::string toneless(const std::string& token);
+Tokens toneless_tokens(const Tokens& tokens);
 
 std::size_t token_edit_distance(const Tokens& a, const Tokens& b);
 
