@@ -197,6 +197,7 @@ class SpotterCore {
   std::optional<std::size_t> clear_sound();
   void match_sound();
   bool untaught_neighbour_as_near(std::size_t phrase) const;
+  void find_untaught_neighbours(const std::vector<MatchPhrase>& list);
   bool prefer_taught_sound();
   bool taught_fits(const std::vector<std::size_t>& matched) const;
   double quiet_needed() const;
@@ -221,6 +222,8 @@ class SpotterCore {
   UtteranceMatcher taught_matcher_;
   std::vector<std::pair<double, double>> taught_seconds_;
   std::vector<std::vector<VoiceTemplate>> taught_sounds_;
+  // Per phrase with taught sounds, the phrases one sound from it without any.
+  std::vector<std::vector<std::size_t>> untaught_neighbours_;
   std::optional<SoundMatch> sound_match_;  // of the current utterance, once needed
   bool any_taught_ = false;
   bool taught_match_ = false;                 // the current utterance matched through teaching

@@ -201,6 +201,7 @@ SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, s
 }
 
 void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
+  const std::vector<MatchPhrase> untaught = list;
   taught_seconds_.assign(list.size(), {0, 0});
   taught_sounds_.assign(list.size(), {});
   any_taught_ = false;
@@ -223,7 +224,28 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
     taught_seconds_[i] = {shortest, longest};
     any_taught_ = any_taught_ || readings.size() > own || !taught_sounds_[i].empty();
   }
+  find_untaught_neighbours(untaught);
   taught_matcher_.set_phrases(std::move(list));
+}
+
+// By the phrases' own readings, before anything taught is added to them.
+void SpotterCore::find_untaught_neighbours(const std::vector<MatchPhrase>& list) {
+  untaught_neighbours_.assign(list.size(), {});
+  if (std::all_of(taught_sounds_.begin(), taught_sounds_.end(), [](const auto& s) { return s.empty(); })) return;
+  std::vector<std::vector<Tokens>> plain(list.size());
+  for (std::size_t i = 0; i < list.size(); ++i)
+    for (const auto& r : list[i].readings) plain[i].push_back(toneless_tokens(r));
+  const auto near = [&](std::size_t a, std::size_t b) {
+    for (const auto& x : plain[a])
+      for (const auto& y : plain[b])
+        if (token_edit_distance(x, y) <= std::max<std::size_t>(1, y.size() / 4)) return true;
+    return false;
+  };
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (taught_sounds_[i].empty()) continue;
+    for (std::size_t j = 0; j < list.size(); ++j)
+      if (j != i && taught_sounds_[j].empty() && near(j, i)) untaught_neighbours_[i].push_back(j);
+  }
 }
 
 std::vector<Tokens> SpotterCore::phrase_readings(const std::string& text) const {
@@ -554,20 +576,9 @@ bool SpotterCore::untaught_neighbour_as_near(std::size_t phrase) const {
     for (const auto& r : readings) best = std::min(best, token_edit_distance(heard, toneless_tokens(r)));
     return best;
   };
-  const auto neighbours = [&](const std::vector<Tokens>& others) {
-    for (const auto& a : others)
-      for (const auto& b : matcher_.phrase(phrase).readings)
-        if (token_edit_distance(toneless_tokens(a), toneless_tokens(b)) <= std::max<std::size_t>(1, b.size() / 4))
-          return true;
-    return false;
-  };
   const std::size_t own = nearest(taught_matcher_.phrase(phrase).readings);
-  for (std::size_t i = 0; i < matcher_.size(); ++i) {
-    if (i == phrase || !taught_sounds_[i].empty()) continue;
-    const auto& readings = matcher_.phrase(i).readings;
-    if (neighbours(readings) && nearest(readings) <= own) return true;
-  }
-  return false;
+  return std::any_of(untaught_neighbours_[phrase].begin(), untaught_neighbours_[phrase].end(),
+                     [&](std::size_t other) { return nearest(matcher_.phrase(other).readings) <= own; });
 }
 
 // The reading is a taught phrase, but the speaker's takes say clearly it was
