@@ -238,7 +238,7 @@ void SpotterCore::find_untaught_neighbours(const std::vector<MatchPhrase>& list)
   const auto near = [&](std::size_t a, std::size_t b) {
     for (const auto& x : plain[a])
       for (const auto& y : plain[b])
-        if (token_edit_distance(x, y) <= std::max<std::size_t>(1, y.size() / 4)) return true;
+        if (readings_nearly_alike(x, y)) return true;
     return false;
   };
   for (std::size_t i = 0; i < list.size(); ++i) {

@@ -46,8 +46,7 @@ ReadingJudgement judge_take_reading(const Tokens& reading, const std::vector<Tok
   if (nearest > 0 && (one_syllable || 2 * nearest > size)) return {TakeVerdict::unlike, {}};
   for (const auto& [text, readings] : others) {
     for (const auto& r : readings) {
-      if (token_edit_distance(plain, toneless_tokens(r)) <= std::max<std::size_t>(1, r.size() / 4))
-        return {TakeVerdict::too_close, text};
+      if (readings_nearly_alike(plain, toneless_tokens(r))) return {TakeVerdict::too_close, text};
     }
   }
   return {};

@@ -63,6 +63,10 @@ Tokens toneless_tokens(const Tokens& tokens) {
 
 std::size_t token_edit_distance(const Tokens& a, const Tokens& b) { return edit_distance(a, b); }
 
+bool readings_nearly_alike(const Tokens& a, const Tokens& b) {
+  return token_edit_distance(a, b) <= std::max<std::size_t>(1, b.size() / 4);
+}
+
 void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {
   phrases_ = std::move(phrases);
   toneless_.assign(phrases_.size(), {});

@@ -25,6 +25,10 @@ Tokens toneless_tokens(const Tokens& tokens);
 
 std::size_t token_edit_distance(const Tokens& a, const Tokens& b);
 
+// Toneless readings at most one sound in four of `b` apart (one at least):
+// what is heard as one may well have been the other.
+bool readings_nearly_alike(const Tokens& a, const Tokens& b);
+
 struct MatchPhrase {
   std::string text;
   std::vector<Tokens> readings;  // the usual reading first
