@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   }
   const fs::path sets = argv[1];
   std::size_t teach_takes = 2;
-  double margin = 1.25;  // as far ahead as listening asks of a sound alone
+  double margin = 1.15;  // as far ahead as listening asks of a sound alone
   bool verbose = false;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];

@@ -64,6 +64,8 @@ const char* verdict_name(TakeVerdict v) {
   switch (v) {
     case TakeVerdict::kept:
       return "kept";
+    case TakeVerdict::kept_by_sound:
+      return "kept by sound";
     case TakeVerdict::no_speech:
       return "no speech";
     case TakeVerdict::unclear:
@@ -104,7 +106,7 @@ TaughtVoice teach(const Run& run, const fs::path& dir, const std::map<std::strin
                                            others_than(run.vocabulary, word), taught);
       judge_ms.push_back(1000 * (cpu_seconds() - started));
       ++verdicts[verdict_name(h.verdict)];
-      if (h.verdict == TakeVerdict::kept) taught[word].push_back(h.take);
+      if (take_kept(h.verdict)) taught[word].push_back(h.take);
       if (run.verbose)
         std::fprintf(stderr, "teach %s %s: %s [%s] %s %.0f ms\n", takes[k].c_str(), word.c_str(),
                      verdict_name(h.verdict), h.heard.c_str(), h.other.c_str(), judge_ms.back());

@@ -58,6 +58,8 @@ std::string take_caption(const TakeHearing& hearing) {
   switch (hearing.verdict) {
     case TakeVerdict::kept:
       return caption + text::kTakeKept;
+    case TakeVerdict::kept_by_sound:
+      return caption + text::kTakeKeptBySound;
     case TakeVerdict::no_speech:
       return caption + text::kTakeNoSpeech;
     case TakeVerdict::unclear:
@@ -78,6 +80,9 @@ std::string take_line(const std::string& argument, const TakeHearing& hearing) {
   switch (hearing.verdict) {
     case TakeVerdict::kept:
       verdict = "kept";
+      break;
+    case TakeVerdict::kept_by_sound:
+      verdict = "kept for its sound only: the reading is unlike the phrase";
       break;
     case TakeVerdict::no_speech:
       verdict = "not kept: no speech in it";

@@ -260,6 +260,7 @@ inline constexpr const char* kTeachLevel = "麦克风音量";
 inline constexpr const char* kTakeHeard = "听到：";
 inline constexpr const char* kTakeHeardNothing = "听到：（什么也没有）";
 inline constexpr const char* kTakeKept = "，记住了。";
+inline constexpr const char* kTakeKeptBySound = "，和这个词的读音差得远，只记住了你说它的声音。";
 inline constexpr const char* kTakeNoSpeech = "，没有听到说话，没有记住。请靠近麦克风再说一遍。";
 inline constexpr const char* kTakeUnclear = "，听不清，没有记住。请再说一遍。";
 inline constexpr const char* kTakeUnlike = "，和这个词差得太远，没有记住。是不是说了别的词？";

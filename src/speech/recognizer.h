@@ -57,12 +57,15 @@ enum class SpeechEvent { Recognition, FalseRecognition };
 // What became of one recorded take of a phrase the user teaches.
 enum class TakeVerdict {
   kept,
-  no_speech,     // nothing in the recording sounded like speech
-  unclear,       // speech, but the recogniser read nothing from it
-  unlike,        // read as something too unlike the phrase to be taught safely (another word?)
-  other_phrase,  // it sounds like `other`, a different phrase
-  too_close,     // its reading is as near `other`'s (taught or not) as its own phrase's
+  kept_by_sound,  // read unlike the phrase: only how it sounds is kept, not the reading
+  no_speech,      // nothing in the recording sounded like speech
+  unclear,        // speech, but the recogniser read nothing from it
+  unlike,         // read as something too unlike the phrase to be taught safely (another word?)
+  other_phrase,   // it sounds like `other`, a different phrase
+  too_close,      // its reading is as near `other`'s (taught or not) as its own phrase's
 };
+
+inline bool take_kept(TakeVerdict v) { return v == TakeVerdict::kept || v == TakeVerdict::kept_by_sound; }
 
 struct TakeHearing {
   TakeVerdict verdict = TakeVerdict::no_speech;

@@ -12,7 +12,8 @@
 //
 // the phrase, the model's tokens read for the take separated by spaces, the
 // seconds of speech in it and, optionally, how it sounded (see
-// voice_template.h). Blank lines and lines starting with '#' are
+// voice_template.h). A reading unlike the phrase is kept for the record
+// only: such a take teaches its sound. Blank lines and lines starting with '#' are
 // skipped; any other line that does not have this form makes the whole file
 // damaged (the caller ignores it and says so once).
 

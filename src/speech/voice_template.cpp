@@ -182,10 +182,15 @@ double template_distance(const VoiceTemplate& a_cepstra, const VoiceTemplate& b_
   constexpr double kFar = std::numeric_limits<double>::infinity();
   std::vector<double> previous(b.size() + 1, kFar), current(b.size() + 1, kFar);
   previous[0] = 0;
+  // A diagonal step pairs a frame of each and counts twice, so that every
+  // path weighs the frames of both alike: otherwise the mean favours paths
+  // that skip across one of them.
   for (std::size_t i = 0; i < a.size(); ++i) {
     current[0] = kFar;
-    for (std::size_t j = 0; j < b.size(); ++j)
-      current[j + 1] = cost(i, j) + std::min({previous[j], previous[j + 1], current[j]});
+    for (std::size_t j = 0; j < b.size(); ++j) {
+      const double c = cost(i, j);
+      current[j + 1] = std::min({previous[j] + 2 * c, previous[j + 1] + c, current[j] + c});
+    }
     std::swap(previous, current);
   }
   return previous[b.size()] / static_cast<double>(a.size() + b.size());

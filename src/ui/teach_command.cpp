@@ -79,7 +79,7 @@ TeachRun teach_from_recordings(const std::vector<std::string>& arguments, Vocabu
       continue;
     }
     lines.push_back(take_line(take.argument, *hearing));
-    if (hearing->verdict != TakeVerdict::kept) continue;
+    if (!take_kept(hearing->verdict)) continue;
     voice[take.phrase].push_back(hearing->take);
     kept.insert(take.phrase);
   }

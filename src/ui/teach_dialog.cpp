@@ -106,7 +106,7 @@ void TeachDialog::show_take(const std::optional<TakeHearing>& hearing) {
   takes_->addItem(QString::number(takes_->count() + 1) + ". " + caption);
   takes_->scrollToBottom();
   status_->setText(caption);
-  if (hearing && hearing->verdict == TakeVerdict::kept) kept_.push_back(hearing->take);
+  if (hearing && take_kept(hearing->verdict)) kept_.push_back(hearing->take);
   done_button_->setEnabled(!kept_.empty());
 }
 

@@ -61,10 +61,10 @@ bool wait_for_takes(TeachDialog& dialog, int count) {
 }
 
 TEST(TeachDialog, RecordsTakeAfterTakeAndShowsEachResult) {
-  TeachDialog dialog(
-      scripted({{TakeVerdict::kept, "g ōng j ī", "", kTake}, {TakeVerdict::too_close, "g ōng j ī", "公鸡", kTake}},
-               std::chrono::milliseconds(300)),
-      file_microphone(word_then_silence()));
+  TeachDialog dialog(scripted({{TakeVerdict::kept_by_sound, "g ōng j ī", "", kTake},
+                               {TakeVerdict::too_close, "g ōng j ī", "公鸡", kTake}},
+                              std::chrono::milliseconds(300)),
+                     file_microphone(word_then_silence()));
   dialog.show();
   auto* level = dialog.findChild<QProgressBar*>("TeachLevel");
   auto* done = dialog.findChild<QPushButton*>("TeachDone");
@@ -80,7 +80,8 @@ TEST(TeachDialog, RecordsTakeAfterTakeAndShowsEachResult) {
   ASSERT_TRUE(wait_for_takes(dialog, 1));
   EXPECT_GE(ticks, 5);
   const QString first = dialog.findChild<QListWidget*>("TeachTakes")->item(0)->text();
-  EXPECT_TRUE(first.contains(QString::fromStdString(take_caption({TakeVerdict::kept, "g ōng j ī", "", kTake}))));
+  EXPECT_TRUE(
+      first.contains(QString::fromStdString(take_caption({TakeVerdict::kept_by_sound, "g ōng j ī", "", kTake}))));
   EXPECT_TRUE(done->isEnabled());
   EXPECT_EQ(take_button->text(), text::kTeachAnotherTake);
 
@@ -271,6 +272,7 @@ TEST(TeachCommand, SaysEveryTakeKeepsTheKeptAndFailsWhenAPhraseKeptNone) {
   } rows[] = {
       {{{TakeVerdict::kept, "g ōng j ī", "", kTake}, {TakeVerdict::unlike, "d uì", "", {}}}, 0, 1},
       {{{TakeVerdict::other_phrase, "ch éng b ǎo", "城堡", {}}, {TakeVerdict::unclear, "", "", {}}}, 1, 0},
+      {{{TakeVerdict::unclear, "", "", {}}, {TakeVerdict::kept_by_sound, "d uì g ě", "", kTake}}, 0, 1},
   };
   for (const auto& row : rows) {
     Console c;

@@ -158,13 +158,25 @@ TEST_F(SpotterOnRecordings, ATakeIsKeptOnlyWhenItIsThePhraseAndNoOther) {
 }
 
 // What was taught is heard as the phrase, said so, and never takes a
-// reading that is exactly another phrase's.
+// reading that is exactly another phrase's. A reading unlike the phrase
+// (kept for the take's sound alone) is not listened for.
 TEST_F(SpotterOnRecordings, ATaughtReadingActsForItsPhraseOnly) {
   QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
   const Samples said = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
-  const TaughtVoice taught = {{"城堡", {{{"f", "àn", "d", "iàn"}, 0.8}}}};
-  EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营"}, said, taught)), Phrases{"城堡*"});
-  EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营", "饭店"}, said, taught)), Phrases{"饭店"});
+  const auto taught_as_said = [](const std::string& phrase) {
+    return TaughtVoice{{phrase, {{{"f", "àn", "d", "iàn"}, 0.8}}}};
+  };
+  const struct {
+    const char* taught;
+    Phrases vocabulary;
+    Phrases heard;
+  } rows[] = {
+      {"番茄", {"番茄", "兵营"}, {"番茄*"}},  // two sounds from its own "f ān q ié"
+      {"番茄", {"番茄", "兵营", "饭店"}, {"饭店"}},
+      {"城堡", {"城堡", "兵营"}, {}},  // nothing in common with "ch éng b ǎo"
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(recognised(hear(*alone_, row.vocabulary, said, taught_as_said(row.taught))), row.heard) << row.taught;
 }
 
 // A speaker who taught both phrases of a pair the recogniser confuses: how
@@ -194,10 +206,31 @@ TEST_F(SpotterOnRecordings, TheSoundOfTakesTellsTwoTaughtPhrasesApart) {
 // a phrase much like the taught one, whose sound is not known, may have been said.
 TEST_F(SpotterOnRecordings, TheSoundAloneActsUnlessAnUntaughtPhraseIsAsLikely) {
   QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
-  const Samples said = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
-  const TaughtVoice taught = {{"城堡", {{{"ch", "éng", "b", "ǎo"}, 0.8, voice_template(said.data(), said.size())}}}};
-  EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营"}, said, taught)), Phrases{"城堡*"});
-  EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营", "城包"}, said, taught)), Phrases{});
+  const Samples word_alone = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
+  // 饭店 and 上海 with no pause between: read as four syllables.
+  const auto loud_part = [](const Samples& s) {
+    const auto loud = [](float x) { return std::fabs(x) > 0.15f; };
+    return Samples(std::find_if(s.begin(), s.end(), loud), std::find_if(s.rbegin(), s.rend(), loud).base());
+  };
+  const Samples two_words =
+      joined({silence(0.5), loud_part(word_alone), loud_part(word("dsp20__s03__5.wav")), silence(0.5)});
+  const struct {
+    const char* phrase;
+    std::vector<std::string> take_reading;
+    Phrases vocabulary;
+    const Samples& said;
+    double seconds;  // of the take, as long as what is said
+    Phrases heard;
+  } rows[] = {
+      {"城堡", {"ch", "éng", "b", "ǎo"}, {"城堡", "兵营"}, word_alone, 0.8, {"城堡*"}},
+      {"城堡", {"ch", "éng", "b", "ǎo"}, {"城堡", "兵营", "城包"}, word_alone, 0.8, {}},  // 城包 may have been said
+      {"城", {"ch", "éng"}, {"城", "兵营", "三号部队过来"}, two_words, 1.5, {}},          // four syllables were read
+  };
+  for (const auto& row : rows) {
+    const VoiceTemplate sound = voice_template(row.said.data(), row.said.size());
+    const TaughtVoice taught = {{row.phrase, {{row.take_reading, row.seconds, sound}}}};
+    EXPECT_EQ(recognised(hear(*alone_, row.vocabulary, row.said, taught)), row.heard) << row.phrase;
+  }
 }
 
 TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {

@@ -257,6 +257,8 @@ TEST(TakeCaption, SaysWhatWasHeardAndWhyATakeWasNotKept) {
   } rows[] = {
       {hearing(TakeVerdict::kept, kTake1), std::string(text::kTakeHeard) + "chéng bǎo" + text::kTakeKept,
        "城堡=a.wav: heard \"ch éng b ǎo\", kept"},
+      {hearing(TakeVerdict::kept_by_sound, kTake2), std::string(text::kTakeHeard) + "chén bǎo" + text::kTakeKeptBySound,
+       "城堡=a.wav: heard \"ch én b ǎo\", kept for its sound only: the reading is unlike the phrase"},
       {hearing(TakeVerdict::no_speech), std::string(text::kTakeHeardNothing) + text::kTakeNoSpeech,
        "城堡=a.wav: heard \"\", not kept: no speech in it"},
       {hearing(TakeVerdict::other_phrase, kTake2, "关闭程序"),

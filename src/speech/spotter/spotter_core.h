@@ -222,6 +222,8 @@ class SpotterCore {
   UtteranceMatcher taught_matcher_;
   std::vector<std::pair<double, double>> taught_seconds_;
   std::vector<std::vector<VoiceTemplate>> taught_sounds_;
+  // Per phrase, the most syllables of its own readings and of its takes'.
+  std::vector<std::size_t> taught_syllables_;
   // Per phrase with taught sounds, the phrases one sound from it without any.
   std::vector<std::vector<std::size_t>> untaught_neighbours_;
   std::optional<SoundMatch> sound_match_;  // of the current utterance, once needed

@@ -204,6 +204,7 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
   const std::vector<MatchPhrase> untaught = list;
   taught_seconds_.assign(list.size(), {0, 0});
   taught_sounds_.assign(list.size(), {});
+  taught_syllables_.assign(list.size(), 0);
   any_taught_ = false;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto found = taught_.find(list[i].text);
@@ -211,13 +212,17 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
     auto& readings = list[i].readings;
     const std::size_t own = readings.size();
     double shortest = 1e9, longest = 0;
+    for (const auto& r : readings) taught_syllables_[i] = std::max(taught_syllables_[i], token_syllables(r).size());
     for (const auto& take : found->second) {
+      taught_syllables_[i] = std::max(taught_syllables_[i], token_syllables(take.reading).size());
       shortest = std::min(shortest, take.seconds);
       longest = std::max(longest, take.seconds);
       if (!take.sound.empty()) taught_sounds_[i].push_back(take.sound);
       const bool known = std::all_of(take.reading.begin(), take.reading.end(),
                                      [&](const std::string& token) { return model_.tokens().contains(token); });
-      if (known && std::find(readings.begin(), readings.end(), take.reading) == readings.end())
+      // A reading unlike the phrase was kept for the take's sound alone.
+      const bool like = reading_like_phrase(take.reading, untaught[i].readings);
+      if (known && like && std::find(readings.begin(), readings.end(), take.reading) == readings.end())
         readings.push_back(take.reading);
     }
     if (found->second.empty()) continue;
@@ -540,7 +545,7 @@ const SpotterCore::SoundMatch& SpotterCore::sound_match() {
 // takes as much as another taught phrase's (a speaker whose 北京 and 背景
 // read alike still says them apart).
 bool SpotterCore::sounds_like(std::size_t phrase) {
-  constexpr double kClearlyNearer = 1.2;
+  constexpr double kClearlyNearer = 1.12;
   if (taught_sounds_[phrase].empty()) return true;
   const SoundMatch& m = sound_match();
   return m.phrase == SIZE_MAX || m.by_phrase[phrase] <= kClearlyNearer * m.distance;
@@ -549,7 +554,7 @@ bool SpotterCore::sounds_like(std::size_t phrase) {
 // The taught phrase whose takes the utterance sounds much like, and clearly
 // less like any other's, if there is one.
 std::optional<std::size_t> SpotterCore::clear_sound() {
-  constexpr double kNear = 4.0, kMargin = 1.25;
+  constexpr double kNear = 6.5, kMargin = 1.15;
   const SoundMatch& m = sound_match();
   if (m.phrase == SIZE_MAX || m.distance > kNear || m.next < kMargin * m.distance) return std::nullopt;
   if (!taught_fits({m.phrase})) return std::nullopt;
@@ -558,10 +563,12 @@ std::optional<std::size_t> SpotterCore::clear_sound() {
 
 // Nothing read matched: an utterance that sounds clearly like one taught
 // phrase is that phrase, unless it could as well be a phrase much like it
-// that was not taught.
+// that was not taught, or was read as more syllables than the phrase and any
+// of its takes, give or take one (talk whose sound happens to come near).
 void SpotterCore::match_sound() {
   const auto said = clear_sound();
   if (!said || untaught_neighbour_as_near(*said)) return;
+  if (token_syllables(recognised_tokens(lanes_.front())).size() > taught_syllables_[*said] + 1) return;
   matched_ = {*said};
   taught_match_ = true;
 }

@@ -34,16 +34,15 @@ ReadingJudgement judge_take_reading(const Tokens& reading, const std::vector<Tok
   if (reading.empty()) return {TakeVerdict::unclear, {}};
   // Read as the phrase is said: nothing new, nothing to fear.
   if (std::find(own.begin(), own.end(), reading) != own.end()) return {};
-  const Tokens plain = toneless_tokens(reading);
-  std::size_t nearest = std::numeric_limits<std::size_t>::max(), size = 0;
-  for (const auto& r : own) {
-    const std::size_t d = token_edit_distance(plain, toneless_tokens(r));
-    if (d < nearest) nearest = d, size = r.size();
+  if (!reading_like_phrase(reading, own)) {
+    // Read as something else altogether: listening for that reading would
+    // let talk act, but how the take sounds may still tell the phrase. Not
+    // for a phrase of one syllable, which sounds like too many words of talk.
+    const bool one_syllable =
+        std::all_of(own.begin(), own.end(), [](const Tokens& r) { return token_syllables(r).size() <= 1; });
+    return {one_syllable ? TakeVerdict::unlike : TakeVerdict::kept_by_sound, {}};
   }
-  // Something else was read: another word, perhaps. A one-syllable phrase is
-  // kept only as itself, since any other syllable is a word of talk (对, 好, 那).
-  const bool one_syllable = token_syllables(reading).size() <= 1;
-  if (nearest > 0 && (one_syllable || 2 * nearest > size)) return {TakeVerdict::unlike, {}};
+  const Tokens plain = toneless_tokens(reading);
   for (const auto& [text, readings] : others) {
     for (const auto& r : readings) {
       if (readings_nearly_alike(plain, toneless_tokens(r))) return {TakeVerdict::too_close, text};
@@ -91,8 +90,12 @@ TakeHearing hear_take_with(SpotterModel& model, const SharedReadings& readings, 
   const ReadingJudgement judgement = judge_take_reading(reading, own, other_readings);
   hearing.verdict = judgement.verdict;
   hearing.other = judgement.other;
-  if (hearing.verdict == TakeVerdict::kept)
-    hearing.take = {reading, decision->speech_seconds, voice_template(samples.data(), samples.size())};
+  if (!take_kept(hearing.verdict)) return hearing;
+  hearing.take = {reading, decision->speech_seconds, voice_template(samples.data(), samples.size())};
+  if (hearing.verdict == TakeVerdict::kept_by_sound && hearing.take.sound.empty()) {
+    hearing.verdict = TakeVerdict::unlike;
+    hearing.take = {};
+  }
   return hearing;
 }
 

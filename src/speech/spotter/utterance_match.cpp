@@ -67,6 +67,15 @@ bool readings_nearly_alike(const Tokens& a, const Tokens& b) {
   return token_edit_distance(a, b) <= std::max<std::size_t>(1, b.size() / 4);
 }
 
+bool reading_like_phrase(const Tokens& reading, const std::vector<Tokens>& own) {
+  const Tokens plain = toneless_tokens(reading);
+  const bool one_syllable = token_syllables(reading).size() <= 1;
+  return std::any_of(own.begin(), own.end(), [&](const Tokens& r) {
+    const std::size_t d = token_edit_distance(plain, toneless_tokens(r));
+    return d == 0 || (!one_syllable && 2 * d <= r.size());
+  });
+}
+
 void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {
   phrases_ = std::move(phrases);
   toneless_.assign(phrases_.size(), {});

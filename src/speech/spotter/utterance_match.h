@@ -29,6 +29,12 @@ std::size_t token_edit_distance(const Tokens& a, const Tokens& b);
 // what is heard as one may well have been the other.
 bool readings_nearly_alike(const Tokens& a, const Tokens& b);
 
+// A reading near enough one of the phrase's own readings to be this
+// speaker's way of saying it: at most half its sounds changed, and for a
+// reading of one syllable, none but the tone (any other syllable is a word
+// of talk: 对, 好, 那).
+bool reading_like_phrase(const Tokens& reading, const std::vector<Tokens>& own);
+
 struct MatchPhrase {
   std::string text;
   std::vector<Tokens> readings;  // the usual reading first
