@@ -73,6 +73,7 @@ bool set_option(SpotterSettings& s, const std::string& arg) {
       {"anywhere_one_syllable_threshold", &s.anywhere_one_syllable_threshold},
       {"vad_threshold", &s.vad_threshold},
       {"min_silence", &s.min_silence},
+      {"min_speech", &s.min_speech},
       {"preroll", &s.preroll},
       {"anywhere_preroll", &s.anywhere_preroll},
       {"quiet_one", &s.quiet_one},

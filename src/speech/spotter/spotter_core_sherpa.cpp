@@ -128,7 +128,7 @@ SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings, st
   c.silero_vad.model = model.paths().vad_file.c_str();
   c.silero_vad.threshold = s.vad_threshold;
   c.silero_vad.min_silence_duration = s.min_silence;
-  c.silero_vad.min_speech_duration = 0.2f;
+  c.silero_vad.min_speech_duration = s.min_speech;
   c.silero_vad.window_size = 512;
   c.silero_vad.max_speech_duration = 20.0f;
   c.sample_rate = kRate;
