@@ -1,7 +1,6 @@
 #include "speech/spotter/take_hearing.h"
 
 #include <algorithm>
-#include <limits>
 #include <sstream>
 
 #include "speech/spotter/spotter_core.h"
