@@ -72,6 +72,7 @@ bool set_option(SpotterSettings& s, const std::string& arg) {
       {"anywhere_threshold", &s.anywhere_threshold},
       {"anywhere_one_syllable_threshold", &s.anywhere_one_syllable_threshold},
       {"vad_threshold", &s.vad_threshold},
+      {"vad_rescue_threshold", &s.vad_rescue_threshold},
       {"min_silence", &s.min_silence},
       {"min_speech", &s.min_speech},
       {"preroll", &s.preroll},

@@ -16,6 +16,7 @@
 #include "model_location.h"
 #include "speech/speech_texts.h"
 #include "speech/spotter/keyword_spotter.h"
+#include "speech/spotter/speed_change.h"
 #include "speech/spotter/spotter_core.h"
 #include "speech/spotter/take_hearing.h"
 #include "speech/voice_template.h"
@@ -252,6 +253,27 @@ TEST_F(SpotterOnRecordings, QuietSpeechIsRaisedFirst) {
   Samples quiet = word("dsp20__s03__5.wav");
   for (float& x : quiet) x *= 0.03f;  // peaks near -30 dB of full scale
   EXPECT_EQ(hear(*alone_, kWords, quiet), Phrases{"上海"});
+}
+
+TEST_F(SpotterOnRecordings, AWordOverBeforeTheDetectorIsSureStillActs) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  // Played faster, each word ends before the voice detector reports speech.
+  const struct {
+    const char* file;
+    double speed;
+    const char* said;
+  } rows[] = {
+      {"dsp20__s07__6.wav", 1.5, "饭店"},
+      {"dsp20__s09__2.wav", 1.7, "复旦"},
+      {"dsp20__s07__7.wav", 1.7, "数字"},
+      {"dsp20__s02__1.wav", 1.7, "上海"},
+  };
+  for (const auto& row : rows) {
+    const Samples said = word(row.file);
+    Samples quick;
+    SpeedChange(row.speed).process(said.data(), said.size(), quick);
+    EXPECT_EQ(recognised(hear(*alone_, kWords, quick)), Phrases{row.said}) << row.file;
+  }
 }
 
 TEST_F(SpotterOnRecordings, PhrasesInsideTalkActOnlyWhenAskedTo) {

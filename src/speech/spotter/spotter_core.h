@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "speech/engines.h"
+#include "speech/spotter/detector_pair.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/model_files.h"
 #include "speech/spotter/pinyin_keywords.h"
@@ -45,6 +46,9 @@ struct SpotterSettings {
   // One-syllable phrases are heard inside talk far more often than longer ones.
   float anywhere_one_syllable_threshold = 0.4f;
   float vad_threshold = 0.5f;
+  // A second, lenient voice detector for the voices the first one never
+  // hears (0: none); see DetectorPair.
+  float vad_rescue_threshold = 0.2f;
   float min_silence = 0.25f;  // seconds of silence that end a voice-activity segment
   float min_speech = 0.2f;    // seconds of speech that start one
   float preroll = 0.4f;       // audio decoded from before the detected start of speech
@@ -145,6 +149,9 @@ class SpotterCore {
   void set_taught_phrases(std::vector<MatchPhrase> list);
   std::string keyword_for(const UtteranceMatcher& matcher, std::size_t phrase, const Tokens& line) const;
   void accept_piece(const float* samples, std::size_t n, std::vector<SpotterDecision>& out);
+  bool hears_speech(const std::vector<float>& raised, double now);
+  // How long before `now` the speech the detector reports began.
+  double onset_lag(double now) const;
   void remember(const float* samples, std::size_t n);
   // How much of the recent input, up to `lead` seconds, starts new speech.
   std::size_t lead_samples(double now, double lead) const;
@@ -216,6 +223,9 @@ class SpotterCore {
   const SharedReadings& readings_;
   SpotterSettings settings_;
   const SherpaOnnxVoiceActivityDetector* vad_ = nullptr;
+  const SherpaOnnxVoiceActivityDetector* lenient_vad_ = nullptr;
+  DetectorPair detectors_;
+  bool lenient_resting_ = false;
   UtteranceMatcher matcher_;
   // What was taught: the same phrases with their taught readings added after
   // their own ones; how long their takes were loud, per phrase (none: not taught).

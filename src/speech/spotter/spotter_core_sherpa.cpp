@@ -119,14 +119,14 @@ SpotterModel::~SpotterModel() {
   if (recognizer_) SherpaOnnxDestroyOnlineRecognizer(recognizer_);
 }
 
-SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings, std::optional<MatchMode> mode)
-    : model_(model), readings_(readings), settings_(model.settings()) {
-  if (mode) settings_.mode = *mode;
+namespace {
+
+const SherpaOnnxVoiceActivityDetector* create_vad(const SpotterModel& model, float threshold) {
   const auto& s = model.settings();
   SherpaOnnxVadModelConfig c;
   std::memset(&c, 0, sizeof c);
   c.silero_vad.model = model.paths().vad_file.c_str();
-  c.silero_vad.threshold = s.vad_threshold;
+  c.silero_vad.threshold = threshold;
   c.silero_vad.min_silence_duration = s.min_silence;
   c.silero_vad.min_speech_duration = s.min_speech;
   c.silero_vad.window_size = 512;
@@ -134,12 +134,29 @@ SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings, st
   c.sample_rate = kRate;
   c.num_threads = 1;
   c.provider = "cpu";
-  vad_ = SherpaOnnxCreateVoiceActivityDetector(&c, 30.0f);
+  return SherpaOnnxCreateVoiceActivityDetector(&c, 30.0f);
+}
+
+// Whether the detector hears speech now, after `samples`.
+bool detects_speech(const SherpaOnnxVoiceActivityDetector* vad, const std::vector<float>& samples) {
+  SherpaOnnxVoiceActivityDetectorAcceptWaveform(vad, samples.data(), static_cast<int32_t>(samples.size()));
+  while (!SherpaOnnxVoiceActivityDetectorEmpty(vad)) SherpaOnnxVoiceActivityDetectorPop(vad);
+  return SherpaOnnxVoiceActivityDetectorDetected(vad) != 0;
+}
+
+}  // namespace
+
+SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings, std::optional<MatchMode> mode)
+    : model_(model), readings_(readings), settings_(model.settings()) {
+  if (mode) settings_.mode = *mode;
+  vad_ = create_vad(model, settings_.vad_threshold);
+  if (settings_.vad_rescue_threshold > 0) lenient_vad_ = create_vad(model, settings_.vad_rescue_threshold);
 }
 
 SpotterCore::~SpotterCore() {
   destroy_streams();
   if (vad_) SherpaOnnxDestroyVoiceActivityDetector(vad_);
+  if (lenient_vad_) SherpaOnnxDestroyVoiceActivityDetector(lenient_vad_);
 }
 
 SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported) {
@@ -294,6 +311,9 @@ void SpotterCore::make_streams() {
 
 void SpotterCore::reset() {
   if (vad_) SherpaOnnxVoiceActivityDetectorReset(vad_);
+  if (lenient_vad_) SherpaOnnxVoiceActivityDetectorReset(lenient_vad_);
+  detectors_.reset();
+  lenient_resting_ = false;
   make_streams();
   consumed_ = 0;
   level_ = SpeechLevel();
@@ -387,9 +407,7 @@ void SpotterCore::accept_piece(const float* samples, std::size_t n, std::vector<
   const float vad_gain = std::clamp(kLevelTarget / std::max(input_peak_, 1e-6f), 1.0f, settings().max_gain);
   std::vector<float> raised(samples, samples + n);
   for (float& x : raised) x *= vad_gain;
-  SherpaOnnxVoiceActivityDetectorAcceptWaveform(vad_, raised.data(), static_cast<int32_t>(n));
-  while (!SherpaOnnxVoiceActivityDetectorEmpty(vad_)) SherpaOnnxVoiceActivityDetectorPop(vad_);
-  const bool vad_speech = SherpaOnnxVoiceActivityDetectorDetected(vad_) != 0;
+  const bool vad_speech = hears_speech(raised, now);
   level_.accept(samples, n);
   remember(samples, n);
   if (settings().mode == MatchMode::alone) {
@@ -398,6 +416,22 @@ void SpotterCore::accept_piece(const float* samples, std::size_t n, std::vector<
     anywhere_step(vad_speech, samples, n, now, out);
   }
 }
+
+bool SpotterCore::hears_speech(const std::vector<float>& raised, double now) {
+  const bool usual = detects_speech(vad_, raised);
+  if (!lenient_vad_) return usual;
+  // Long quiet costs the lenient detector nothing: it rests until something sounds.
+  constexpr double kRestAfter = 1.0;
+  if (level_.quiet_for() > kRestAfter) {
+    if (!lenient_resting_) SherpaOnnxVoiceActivityDetectorReset(lenient_vad_);
+    lenient_resting_ = true;
+    return detectors_.update(usual, false, now);
+  }
+  lenient_resting_ = false;
+  return detectors_.update(usual, detects_speech(lenient_vad_, raised), now);
+}
+
+double SpotterCore::onset_lag(double now) const { return kVadOnsetLag + detectors_.extra_lag(now); }
 
 // ---- alone ----
 
@@ -408,7 +442,9 @@ void SpotterCore::alone_step(bool vad_speech, const float* samples, std::size_t 
   const bool loud = level_.quiet_for() < kLoud;
   switch (state_) {
     case State::idle:
-      if (vad_speech && loud) begin_utterance(now, vad_rising);
+      // The detector confirms speech a while after it began: a short word
+      // may be over by then, and is heard all the same.
+      if (vad_speech && (loud || (vad_rising && level_.quiet_for() < onset_lag(now)))) begin_utterance(now, vad_rising);
       return;
     case State::speaking:
       if (!talk_) {
@@ -433,9 +469,9 @@ void SpotterCore::begin_utterance(double now, bool vad_rising) {
   // The detector notices speech a while after it began; resumed speech is
   // noticed by its level at once.
   const bool resumed = !vad_rising;
-  const auto keep = lead_samples(now, settings().preroll + (resumed ? kLoud : kVadOnsetLag));
+  const auto keep = lead_samples(now, settings().preroll + (resumed ? kLoud : onset_lag(now)));
   utterance_.assign(recent_.end() - static_cast<std::ptrdiff_t>(keep), recent_.end());
-  const double onset = now - (resumed ? kLoud : kVadOnsetLag);
+  const double onset = now - (resumed ? kLoud : onset_lag(now));
   follows_talk_ = !last_was_command_ && onset - last_speech_end_ < settings().talk_gap;
   // Loud frames count from as far back as the audio kept, but not into the
   // speech before: a quiet voice that the level notices late still counts whole.
@@ -729,7 +765,7 @@ void SpotterCore::anywhere_step(bool vad_speech, const float* samples, std::size
     // Start afresh: nothing said before the silence belongs to this speech.
     for (const auto* stream : lanes_.front().spotters) SherpaOnnxResetKeywordStream(model_.spotter(), stream);
     gain_ = 1.0f;
-    const auto keep = lead_samples(now, settings().anywhere_preroll + kVadOnsetLag);
+    const auto keep = lead_samples(now, settings().anywhere_preroll + onset_lag(now));
     lanes_.front().hits.clear();
     feed(recent_.data() + (recent_.size() - keep), keep, 0, lanes_.size());
     state_ = State::speaking;
