@@ -215,6 +215,8 @@ TEST_F(SpotterOnRecordings, TheSoundAloneActsUnlessAnUntaughtPhraseIsAsLikely) {
   };
   const Samples two_words =
       joined({silence(0.5), loud_part(word_alone), loud_part(word("dsp20__s03__5.wav")), silence(0.5)});
+  Samples backwards = word_alone;  // read as nothing at all
+  std::reverse(backwards.begin(), backwards.end());
   const struct {
     const char* phrase;
     std::vector<std::string> take_reading;
@@ -226,6 +228,7 @@ TEST_F(SpotterOnRecordings, TheSoundAloneActsUnlessAnUntaughtPhraseIsAsLikely) {
       {"城堡", {"ch", "éng", "b", "ǎo"}, {"城堡", "兵营"}, word_alone, 0.8, {"城堡*"}},
       {"城堡", {"ch", "éng", "b", "ǎo"}, {"城堡", "兵营", "城包"}, word_alone, 0.8, {}},  // 城包 may have been said
       {"城", {"ch", "éng"}, {"城", "兵营", "三号部队过来"}, two_words, 1.5, {}},          // four syllables were read
+      {"城堡", {"ch", "éng", "b", "ǎo"}, {"城堡", "兵营"}, backwards, 0.8, {}},           // no syllable was read
   };
   for (const auto& row : rows) {
     const VoiceTemplate sound = voice_template(row.said.data(), row.said.size());
@@ -278,22 +281,23 @@ TEST_F(SpotterOnRecordings, AWordOverBeforeTheDetectorIsSureStillActs) {
 
 TEST_F(SpotterOnRecordings, PhrasesInsideTalkActOnlyWhenAskedTo) {
   QUILLON_SKIP_WITHOUT_RECORDINGS();
+  // In `alone` mode only a phrase with a pause after it acts: a name before
+  // a pause of about 0.3 s counts as said alone, one that runs on into more
+  // talk does not.
   const struct {
     int wav;
-    Phrases said;
-    bool inside;  // every phrase runs on into more talk (a name before a pause counts as said alone)
+    Phrases anywhere, alone;
   } rows[] = {
-      {3, {"文森特卡索", "法国"}, false},
-      {4, {"蒋友伯", "女儿"}, false},
-      {5, {"周望军", "落实"}, true},
-      {6, {"朱丽楠", "见面会"}, true},
+      {3, {"文森特卡索", "法国"}, {"文森特卡索"}},
+      {4, {"蒋友伯", "女儿"}, {"蒋友伯"}},
+      {5, {"周望军", "落实"}, {}},
+      {6, {"朱丽楠", "见面会"}, {"朱丽楠"}},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(recognised(hear(*anywhere_, kSaidInTalk, recording(row.wav))), row.said) << row.wav << ".wav";
-    if (!row.inside) continue;
+    EXPECT_EQ(recognised(hear(*anywhere_, kSaidInTalk, recording(row.wav))), row.anywhere) << row.wav << ".wav";
     const Phrases alone = hear(*alone_, kSaidInTalk, recording(row.wav));
-    EXPECT_EQ(recognised(alone), Phrases{}) << row.wav << ".wav";
-    EXPECT_FALSE(alone.empty()) << "talk is a false recognition";
+    EXPECT_EQ(recognised(alone), row.alone) << row.wav << ".wav";
+    EXPECT_GT(alone.size(), row.alone.size()) << "the rest of the talk is heard, and is no command";
   }
 }
 

@@ -50,7 +50,7 @@ struct SpotterSettings {
   // hears (0: none); see DetectorPair.
   float vad_rescue_threshold = 0.2f;
   float min_silence = 0.25f;  // seconds of silence that end a voice-activity segment
-  float min_speech = 0.2f;    // seconds of speech that start one
+  float min_speech = 0.15f;   // seconds of speech that start one
   float preroll = 0.4f;       // audio decoded from before the detected start of speech
   // Acting on its own, the spotter makes fewer mistakes when it hears more of
   // the quiet before speech (never more than the quiet since the last speech).

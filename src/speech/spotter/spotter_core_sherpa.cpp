@@ -600,11 +600,13 @@ std::optional<std::size_t> SpotterCore::clear_sound() {
 // Nothing read matched: an utterance that sounds clearly like one taught
 // phrase is that phrase, unless it could as well be a phrase much like it
 // that was not taught, or was read as more syllables than the phrase and any
-// of its takes, give or take one (talk whose sound happens to come near).
+// of its takes, give or take one (talk whose sound happens to come near), or
+// as none at all (a piece of a word, a breath: a take read so is refused too).
 void SpotterCore::match_sound() {
   const auto said = clear_sound();
   if (!said || untaught_neighbour_as_near(*said)) return;
-  if (token_syllables(recognised_tokens(lanes_.front())).size() > taught_syllables_[*said] + 1) return;
+  const std::size_t read = token_syllables(recognised_tokens(lanes_.front())).size();
+  if (read == 0 || read > taught_syllables_[*said] + 1) return;
   matched_ = {*said};
   taught_match_ = true;
 }
