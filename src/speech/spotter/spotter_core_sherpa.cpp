@@ -420,12 +420,14 @@ void SpotterCore::accept_piece(const float* samples, std::size_t n, std::vector<
 bool SpotterCore::hears_speech(const std::vector<float>& raised, double now) {
   const bool usual = detects_speech(vad_, raised);
   if (!lenient_vad_) return usual;
-  // Long quiet costs the lenient detector nothing: it rests until something sounds.
+  // The lenient detector costs nothing while the usual one hears speech (it
+  // would too) or after long quiet: it rests, and starts afresh.
   constexpr double kRestAfter = 1.0;
-  if (level_.quiet_for() > kRestAfter) {
+  const bool quiet = level_.quiet_for() > kRestAfter;
+  if (usual || quiet) {
     if (!lenient_resting_) SherpaOnnxVoiceActivityDetectorReset(lenient_vad_);
     lenient_resting_ = true;
-    return detectors_.update(usual, false, now);
+    return detectors_.update(usual, usual, now);
   }
   lenient_resting_ = false;
   return detectors_.update(usual, detects_speech(lenient_vad_, raised), now);
