@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "speech/engines.h"
@@ -91,8 +93,15 @@ class SpotterModel {
   const ModelPaths& paths() const { return paths_; }
   const SpotterSettings& settings() const { return settings_; }
 
+  // Voice detectors take about 45 ms each to make, and a core is made for
+  // every take judged: a core borrows them and gives them back, reset.
+  const SherpaOnnxVoiceActivityDetector* borrow_vad(float threshold);
+  void give_back_vad(float threshold, const SherpaOnnxVoiceActivityDetector* vad);
+
  private:
   SpotterModel() = default;
+  std::mutex vads_mutex_;
+  std::vector<std::pair<float, const SherpaOnnxVoiceActivityDetector*>> idle_vads_;
   const SherpaOnnxKeywordSpotter* spotter_ = nullptr;
   const SherpaOnnxOnlineRecognizer* recognizer_ = nullptr;
   TokenSet tokens_;

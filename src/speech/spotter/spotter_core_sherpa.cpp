@@ -117,18 +117,26 @@ std::unique_ptr<SpotterModel> SpotterModel::load(const ModelPaths& paths, const 
 SpotterModel::~SpotterModel() {
   if (spotter_) SherpaOnnxDestroyKeywordSpotter(spotter_);
   if (recognizer_) SherpaOnnxDestroyOnlineRecognizer(recognizer_);
+  for (const auto& [threshold, vad] : idle_vads_) SherpaOnnxDestroyVoiceActivityDetector(vad);
 }
 
-namespace {
-
-const SherpaOnnxVoiceActivityDetector* create_vad(const SpotterModel& model, float threshold) {
-  const auto& s = model.settings();
+const SherpaOnnxVoiceActivityDetector* SpotterModel::borrow_vad(float threshold) {
+  {
+    const std::lock_guard lock(vads_mutex_);
+    const auto idle =
+        std::find_if(idle_vads_.begin(), idle_vads_.end(), [&](const auto& v) { return v.first == threshold; });
+    if (idle != idle_vads_.end()) {
+      const auto* vad = idle->second;
+      idle_vads_.erase(idle);
+      return vad;
+    }
+  }
   SherpaOnnxVadModelConfig c;
   std::memset(&c, 0, sizeof c);
-  c.silero_vad.model = model.paths().vad_file.c_str();
+  c.silero_vad.model = paths_.vad_file.c_str();
   c.silero_vad.threshold = threshold;
-  c.silero_vad.min_silence_duration = s.min_silence;
-  c.silero_vad.min_speech_duration = s.min_speech;
+  c.silero_vad.min_silence_duration = settings_.min_silence;
+  c.silero_vad.min_speech_duration = settings_.min_speech;
   c.silero_vad.window_size = 512;
   c.silero_vad.max_speech_duration = 20.0f;
   c.sample_rate = kRate;
@@ -136,6 +144,15 @@ const SherpaOnnxVoiceActivityDetector* create_vad(const SpotterModel& model, flo
   c.provider = "cpu";
   return SherpaOnnxCreateVoiceActivityDetector(&c, 30.0f);
 }
+
+void SpotterModel::give_back_vad(float threshold, const SherpaOnnxVoiceActivityDetector* vad) {
+  if (!vad) return;
+  SherpaOnnxVoiceActivityDetectorReset(vad);
+  const std::lock_guard lock(vads_mutex_);
+  idle_vads_.emplace_back(threshold, vad);
+}
+
+namespace {
 
 // Whether the detector hears speech now, after `samples`.
 bool detects_speech(const SherpaOnnxVoiceActivityDetector* vad, const std::vector<float>& samples) {
@@ -149,14 +166,14 @@ bool detects_speech(const SherpaOnnxVoiceActivityDetector* vad, const std::vecto
 SpotterCore::SpotterCore(SpotterModel& model, const SharedReadings& readings, std::optional<MatchMode> mode)
     : model_(model), readings_(readings), settings_(model.settings()) {
   if (mode) settings_.mode = *mode;
-  vad_ = create_vad(model, settings_.vad_threshold);
-  if (settings_.vad_rescue_threshold > 0) lenient_vad_ = create_vad(model, settings_.vad_rescue_threshold);
+  vad_ = model.borrow_vad(settings_.vad_threshold);
+  if (settings_.vad_rescue_threshold > 0) lenient_vad_ = model.borrow_vad(settings_.vad_rescue_threshold);
 }
 
 SpotterCore::~SpotterCore() {
   destroy_streams();
-  if (vad_) SherpaOnnxDestroyVoiceActivityDetector(vad_);
-  if (lenient_vad_) SherpaOnnxDestroyVoiceActivityDetector(lenient_vad_);
+  model_.give_back_vad(settings_.vad_threshold, vad_);
+  model_.give_back_vad(settings_.vad_rescue_threshold, lenient_vad_);
 }
 
 SpeechStatus SpotterCore::set_phrases(const std::vector<std::string>& phrases, std::vector<std::string>& unsupported) {
