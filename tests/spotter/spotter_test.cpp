@@ -86,8 +86,9 @@ class SpotterOnRecordings : public ::testing::Test {
   // What the core decided ("?" for speech with no command, "*" after a
   // phrase recognised through what was taught).
   static Phrases hear(SpotterModel& model, const Phrases& vocabulary, const Samples& samples,
-                      const TaughtVoice& taught = {}) {
+                      const TaughtVoice& taught = {}, bool deferred = false) {
     SpotterCore core(model, *testing::system_readings());
+    if (deferred) core.defer_readings();
     core.set_taught_voice(taught);
     std::vector<std::string> unsupported;
     EXPECT_TRUE(core.set_phrases(vocabulary, unsupported).ok);
@@ -249,6 +250,24 @@ TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {
     EXPECT_EQ(recognised(hear(*alone_, kWords, quick)), (Phrases{"中国", "上海"})) << pause;
     EXPECT_EQ(recognised(hear(*anywhere_, kWords, quick)), (Phrases{"中国", "上海"})) << pause;
   }
+}
+
+// A take is judged whole: its costlier readings wait for the decision, which
+// must come out as if they had been made when the speech ended.
+TEST_F(SpotterOnRecordings, ReadingsMadeWhenDecidingDecideAlike) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const Samples first = trimmed(word("dsp20__s03__2.wav"), false), second = trimmed(word("dsp20__s03__5.wav"), true);
+  const struct {
+    const char* what;
+    Samples said;
+  } rows[] = {
+      {"a word", word("dsp20__s07__6.wav")},
+      {"a word only later readings find", word("dsp20__s08__6.wav")},
+      {"two words after a short pause", joined({first, silence(0.45), second})},
+      {"talk", recording(4)},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(hear(*alone_, kWords, row.said, {}, true), hear(*alone_, kWords, row.said)) << row.what;
 }
 
 TEST_F(SpotterOnRecordings, QuietSpeechIsRaisedFirst) {

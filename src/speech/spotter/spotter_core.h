@@ -150,6 +150,12 @@ class SpotterCore {
   void finish(std::vector<SpotterDecision>& out);
 
   double audio_time() const { return static_cast<double>(consumed_) / 16000.0; }
+  // For input nobody waits on as it is said (a take judged whole): the
+  // costlier readings of an utterance are made when it is decided, not when
+  // its speech ends, so none is thrown away when speech resumes after a
+  // pause. A pause after speech the first reading found nothing in is then
+  // waited out as long as after any such speech.
+  void defer_readings() { defer_readings_ = true; }
 
  private:
   enum class State { idle, speaking, ending };
@@ -193,6 +199,8 @@ class SpotterCore {
   void continue_utterance();
   bool cannot_be_command() const;
   void end_utterance(double now, bool vad_speech);
+  bool read_lanes(std::size_t upto);
+  void read_other_lanes();
   // Matches the first `count` lanes' readings: the first sure match, else
   // the first lane's (or the first doubtful one) goes into matched_ and heard_.
   enum class Match { none, in_doubt, sure };
@@ -248,7 +256,12 @@ class SpotterCore {
   std::vector<std::vector<std::size_t>> untaught_neighbours_;
   std::optional<SoundMatch> sound_match_;  // of the current utterance, once needed
   bool any_taught_ = false;
-  bool taught_match_ = false;                 // the current utterance matched through teaching
+  bool taught_match_ = false;  // the current utterance matched through teaching
+  bool defer_readings_ = false;
+  bool readings_pending_ = false;  // lanes beyond the first are still to be read
+  std::size_t decoded_lanes_ = 0;  // of the current utterance
+  // The first doubtful match of the current utterance's lanes.
+  std::optional<std::vector<std::size_t>> doubtful_;
   std::vector<std::string> stream_keywords_;  // one keyword text per spotter stream
   std::vector<Lane> lanes_;
   std::size_t consumed_ = 0;

@@ -342,7 +342,7 @@ void SpotterCore::reset() {
   vad_speech_before_ = false;
   input_peak_ = 0;
   last_speech_end_ = -1e9;
-  last_was_command_ = talk_ = taught_match_ = false;
+  last_was_command_ = talk_ = taught_match_ = readings_pending_ = false;
   segment_hit_ = flushed_ = false;
   pending_ = delivered_ = SIZE_MAX;
 }
@@ -528,6 +528,7 @@ void SpotterCore::decode_utterance() {
 void SpotterCore::continue_utterance() {
   // A pause inside the utterance: everything so far is decoded again with
   // what follows, since the finished streams cannot take more.
+  readings_pending_ = false;
   if (!talk_) decode_utterance();
   state_ = State::speaking;
 }
@@ -543,33 +544,41 @@ void SpotterCore::end_utterance(double now, bool vad_speech) {
     return;
   }
   // The first lane is decoded as the utterance is said; the others only
-  // when those before heard no command, as decoding them costs time. Every
-  // lane decoded is matched again: a phrase a later lane's spotter heard may
-  // be what an earlier lane read.
+  // when those before heard no command, as decoding them costs time.
   flush_streams(0, kEagerLanes);
-  std::size_t decoded = kEagerLanes;
-  std::optional<std::vector<std::size_t>> doubtful;
-  for (const std::size_t upto : {kEagerLanes, kLanesAtOwnSpeed, lanes_.size()}) {
-    if (upto > decoded) {
-      feed(utterance_.data(), utterance_.size(), decoded, upto);
-      flush_streams(decoded, upto);
-      decoded = upto;
-    }
-    const Match match = match_lanes(upto);
-    if (match == Match::in_doubt && !doubtful) doubtful = matched_;
-    if (match == Match::sure) {
-      // Readings that disagree: rather no command than perhaps the wrong
-      // one, unless the speaker's takes say clearly which it was.
-      if (doubtful && *doubtful != matched_) {
-        const std::optional<std::size_t> said = any_taught_ ? clear_sound() : std::nullopt;
-        const bool either = said && (*doubtful == std::vector{*said} || matched_ == std::vector{*said});
-        matched_ = either ? std::vector{*said} : std::vector<std::size_t>{};
-        taught_match_ = either;
-      }
-      if (any_taught_ && !matched_.empty() && !taught_match_ && !prefer_taught_sound()) prefer_taught();
-      return;
-    }
+  decoded_lanes_ = kEagerLanes;
+  doubtful_.reset();
+  readings_pending_ = !read_lanes(kEagerLanes);
+  if (readings_pending_ && !defer_readings_) read_other_lanes();
+}
+
+// Every lane decoded is matched again: a phrase a later lane's spotter heard
+// may be what an earlier lane read. True once a sure match is made.
+bool SpotterCore::read_lanes(std::size_t upto) {
+  if (upto > decoded_lanes_) {
+    feed(utterance_.data(), utterance_.size(), decoded_lanes_, upto);
+    flush_streams(decoded_lanes_, upto);
+    decoded_lanes_ = upto;
   }
+  const Match match = match_lanes(upto);
+  if (match == Match::in_doubt && !doubtful_) doubtful_ = matched_;
+  if (match != Match::sure) return false;
+  // Readings that disagree: rather no command than perhaps the wrong one,
+  // unless the speaker's takes say clearly which it was.
+  if (doubtful_ && *doubtful_ != matched_) {
+    const std::optional<std::size_t> said = any_taught_ ? clear_sound() : std::nullopt;
+    const bool either = said && (*doubtful_ == std::vector{*said} || matched_ == std::vector{*said});
+    matched_ = either ? std::vector{*said} : std::vector<std::size_t>{};
+    taught_match_ = either;
+  }
+  if (any_taught_ && !matched_.empty() && !taught_match_ && !prefer_taught_sound()) prefer_taught();
+  return true;
+}
+
+void SpotterCore::read_other_lanes() {
+  readings_pending_ = false;
+  for (const std::size_t upto : {kLanesAtOwnSpeed, lanes_.size()})
+    if (read_lanes(upto)) return;
   if (any_taught_ && !matched_.empty()) prefer_taught_sound();
   if (matched_.empty() && any_taught_) match_taught();
   if (matched_.empty() && any_taught_) match_sound();
@@ -759,6 +768,7 @@ double SpotterCore::quiet_needed() const {
 }
 
 void SpotterCore::decide_utterance(double now, std::vector<SpotterDecision>& out) {
+  if (readings_pending_) read_other_lanes();
   std::string heard;
   for (const auto& token : heard_) heard += (heard.empty() ? "" : " ") + token;
   // Shorter than a syllable: a knock or a breath, whatever the decoders made of it.

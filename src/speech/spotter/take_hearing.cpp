@@ -54,6 +54,7 @@ TakeHearing hear_take_with(SpotterModel& model, const SharedReadings& readings, 
                            const std::vector<float>& samples, const std::vector<std::string>& others,
                            const TaughtVoice& taught) {
   SpotterCore core(model, readings, MatchMode::alone);
+  core.defer_readings();
   // The phrase's own readings alone are what a take is judged against.
   TaughtVoice others_taught = taught;
   others_taught.erase(phrase);
