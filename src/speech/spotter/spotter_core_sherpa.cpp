@@ -759,10 +759,11 @@ double SpotterCore::quiet_needed() const {
   if (matched_.empty() || matcher_.begins_longer_phrase(matched_.back())) return settings().talk_gap;
   std::size_t syllables = 0;
   for (const auto index : matched_) syllables += matcher_.syllable_count(index);
-  // A longer phrase heard with a syllable missing is as likely a two-syllable
-  // word of talk that sounds like part of it ("上涨" for 上一张): wait to see
-  // whether talk goes on.
-  if (syllables > 2 && heard_syllables_ < syllables) return settings().talk_gap;
+  // A phrase heard with a syllable missing is as likely a word of talk that
+  // sounds like part of it ("上涨" for 上一张), or the phrase's first part
+  // before a pause inside it (商行's "shāng" read as 上海): wait to see
+  // whether speech goes on.
+  if (syllables > 1 && heard_syllables_ < syllables) return settings().talk_gap;
   if (syllables <= 1) return settings().quiet_one;
   return syllables == 2 ? settings().quiet_two : settings().quiet_more;
 }
