@@ -153,8 +153,8 @@ class SpotterCore {
   // For input nobody waits on as it is said (a take judged whole): the
   // costlier readings of an utterance are made when it is decided, not when
   // its speech ends, so none is thrown away when speech resumes after a
-  // pause. A pause after speech the first reading found nothing in is then
-  // waited out as long as after any such speech.
+  // pause. How long a pause is waited out then goes by the first reading
+  // alone.
   void defer_readings() { defer_readings_ = true; }
 
  private:
