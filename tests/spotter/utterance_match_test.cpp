@@ -220,5 +220,26 @@ TEST(TakeJudgement, KeepsOnlyReadingsSafeToListenFor) {
   }
 }
 
+TEST(SettleDisagreement, TheSoundDecidesOnlyBetweenTwoTaughtPhrases) {
+  using Match = std::vector<std::size_t>;
+  const auto taught = [](std::size_t phrase) { return phrase != 3; };  // phrase 3 was never taught
+  const struct {
+    Match one, other;
+    std::optional<std::size_t> sounded;
+    Match settled;
+  } rows[] = {
+      {{1}, {2}, std::nullopt, {}},  // the sound says nothing clearly
+      {{1}, {2}, 1, {1}},
+      {{1}, {2}, 2, {2}},
+      {{1}, {2}, 4, {}},  // it sounds like neither
+      {{3}, {2}, 2, {}},  // how the untaught one sounds is not known
+      {{2}, {3}, 2, {}},
+      {{1, 2}, {2}, 2, {}},  // phrases in a row against one
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(settle_disagreement(row.one, row.other, row.sounded, taught), row.settled)
+        << row.one.front() << " / " << row.other.front();
+}
+
 }  // namespace
 }  // namespace quillon

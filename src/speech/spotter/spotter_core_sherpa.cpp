@@ -563,13 +563,11 @@ bool SpotterCore::read_lanes(std::size_t upto) {
   const Match match = match_lanes(upto);
   if (match == Match::in_doubt && !doubtful_) doubtful_ = matched_;
   if (match != Match::sure) return false;
-  // Readings that disagree: rather no command than perhaps the wrong one,
-  // unless the speaker's takes say clearly which it was.
   if (doubtful_ && *doubtful_ != matched_) {
     const std::optional<std::size_t> said = any_taught_ ? clear_sound() : std::nullopt;
-    const bool either = said && (*doubtful_ == std::vector{*said} || matched_ == std::vector{*said});
-    matched_ = either ? std::vector{*said} : std::vector<std::size_t>{};
-    taught_match_ = either;
+    matched_ = settle_disagreement(*doubtful_, matched_, said,
+                                   [&](std::size_t phrase) { return !taught_sounds_[phrase].empty(); });
+    taught_match_ = !matched_.empty();
   }
   if (any_taught_ && !matched_.empty() && !taught_match_ && !prefer_taught_sound()) prefer_taught();
   return true;

@@ -76,6 +76,15 @@ bool reading_like_phrase(const Tokens& reading, const std::vector<Tokens>& own) 
   });
 }
 
+std::vector<std::size_t> settle_disagreement(const std::vector<std::size_t>& one, const std::vector<std::size_t>& other,
+                                             std::optional<std::size_t> sounded,
+                                             const std::function<bool(std::size_t)>& taught) {
+  const auto taught_alone = [&](const std::vector<std::size_t>& m) { return m.size() == 1 && taught(m.front()); };
+  if (!sounded || !taught_alone(one) || !taught_alone(other)) return {};
+  if (one.front() != *sounded && other.front() != *sounded) return {};
+  return {*sounded};
+}
+
 void UtteranceMatcher::set_phrases(std::vector<MatchPhrase> phrases) {
   phrases_ = std::move(phrases);
   toneless_.assign(phrases_.size(), {});

@@ -8,6 +8,8 @@
 // initials and finals), no audio.
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,14 @@ struct MatchPhrase {
   std::string text;
   std::vector<Tokens> readings;  // the usual reading first
 };
+
+// Two readings of one utterance named different phrases: rather none than
+// perhaps the wrong one, unless the speaker's takes clearly sound like one of
+// the two and both were taught (how a phrase never taught sounds is not
+// known). `sounded`: the taught phrase the utterance clearly sounds like.
+std::vector<std::size_t> settle_disagreement(const std::vector<std::size_t>& one, const std::vector<std::size_t>& other,
+                                             std::optional<std::size_t> sounded,
+                                             const std::function<bool(std::size_t)>& taught);
 
 class UtteranceMatcher {
  public:
