@@ -72,6 +72,17 @@ takes_set() { # source folder, set name
 takes_set dev-takes takes
 takes_set dev-narrowband narrowband
 
+# The same more takes as a headset in hands-free mode passes them: sampled at
+# 8 kHz, nothing above 4 kHz. The speakers' full-band takes tell what that costs.
+for half in tune held; do
+  [ -d "$out/takes/$half" ] || continue
+  mkdir -p "$out/takes-8k/$half"
+  cp "$out/takes/$half/words.tsv" "$out/takes-8k/$half/"
+  for f in "$out/takes/$half"/*.wav; do
+    sox -R -V1 "$f" -r 8000 -p | sox -R -V1 -p -r 16000 -b 16 "$out/takes-8k/$half/$(basename "$f")"
+  done
+done
+
 # Commands inside running talk: a sentence, the command, another sentence, with
 # no pause around the command (for the spotting mode's detection).
 for half in tune held; do

@@ -226,7 +226,8 @@ void run_set(SpotterCore& core, const fs::path& dir, Kind kind, const Slots& slo
     if (any_wrong) {
       ++t.wrong;
       for (const auto* d : acted)
-        if (d->text != word) t.notes.push_back(file.stem().string() + " " + word + "→" + d->text);
+        if (d->text != word)
+          t.notes.push_back(file.stem().string() + " " + word + "→" + d->text + " [" + d->heard + "]");
     } else if (!acted.empty()) {
       ++t.right;
       // The clean recording tells where speech ends in a mixed or quieter copy.
@@ -309,20 +310,12 @@ int main(int argc, char** argv) {
     const char* name;
     Kind kind;
   };
-  const std::vector<Set> list = {{"commands", Kind::commands},
-                                 {"commands-sound", Kind::commands},
-                                 {"commands-quiet", Kind::commands},
-                                 {"takes", Kind::commands},
-                                 {"narrowband", Kind::commands},
-                                 {"sentences", Kind::inside},
-                                 {"talk", Kind::negatives},
-                                 {"talk-sound", Kind::negatives},
-                                 {"sounds", Kind::negatives},
-                                 {"noise", Kind::negatives},
-                                 {"talk", Kind::numbers},
-                                 {"number-commands", Kind::commands},
-                                 {"number-outside", Kind::negatives},
-                                 {"number-talk", Kind::negatives}};
+  const std::vector<Set> list = {
+      {"commands", Kind::commands},        {"commands-sound", Kind::commands},  {"commands-quiet", Kind::commands},
+      {"takes", Kind::commands},           {"takes-8k", Kind::commands},        {"narrowband", Kind::commands},
+      {"sentences", Kind::inside},         {"talk", Kind::negatives},           {"talk-sound", Kind::negatives},
+      {"sounds", Kind::negatives},         {"noise", Kind::negatives},          {"talk", Kind::numbers},
+      {"number-commands", Kind::commands}, {"number-outside", Kind::negatives}, {"number-talk", Kind::negatives}};
   std::printf(
       "| set | half | right | wrong | missed | false per 10 min | latency median / p90 / max ms | CPU / real time |\n");
   std::printf("|---|---|---|---|---|---|---|---|\n");

@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
   std::map<std::string, TaughtVoice> everyone;            // per half
   std::map<std::string, std::vector<TaughtVoice>> users;  // per half, each speaker's own
   std::vector<double> judge_ms;
-  for (const char* set : {"takes", "narrowband"}) {
+  for (const char* set : {"takes", "takes-8k", "narrowband"}) {
     for (const char* half : {"tune", "held"}) {
       const fs::path dir = sets / set / half;
       if (!fs::exists(dir / "words.tsv")) continue;
