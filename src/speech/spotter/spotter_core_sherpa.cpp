@@ -631,8 +631,7 @@ std::optional<std::size_t> SpotterCore::clear_sound() {
 void SpotterCore::match_sound() {
   const auto said = clear_sound();
   if (!said || untaught_neighbour_as_near(*said)) return;
-  const std::size_t read = token_syllables(recognised_tokens(lanes_.front())).size();
-  if (read == 0 || read > taught_syllables_[*said] + 1) return;
+  if (heard_syllables_ == 0 || heard_syllables_ > taught_syllables_[*said] + 1) return;
   matched_ = {*said};
   taught_match_ = true;
 }
@@ -641,7 +640,7 @@ void SpotterCore::match_sound() {
 // readings what was read is as near as the taught phrase's: the speaker may
 // have said that one (their 语音 sounds much like their taught 语言).
 bool SpotterCore::untaught_neighbour_as_near(std::size_t phrase) const {
-  const Tokens heard = toneless_tokens(recognised_tokens(lanes_.front()));
+  const Tokens heard = toneless_tokens(heard_);
   const auto nearest = [&](const std::vector<Tokens>& readings) {
     std::size_t best = SIZE_MAX;
     for (const auto& r : readings) best = std::min(best, token_edit_distance(heard, toneless_tokens(r)));
@@ -732,7 +731,10 @@ SpotterCore::Match SpotterCore::match_lanes(std::size_t count) {
     Tokens heard = recognised_tokens(lane);
     bool in_doubt = false;
     std::vector<std::size_t> matched = matcher_.match(heard, spotted, &in_doubt);
-    if (k == 0 || (!matched.empty() && doubtful.empty())) {
+    // With no match, the reading kept is the first lane's that read anything:
+    // a narrowband voice is sometimes read as nothing from one start and as
+    // syllables from another.
+    if ((doubtful.empty() && doubtful_heard.empty()) || (!matched.empty() && doubtful.empty())) {
       doubtful = matched;
       doubtful_heard = heard;
     }
