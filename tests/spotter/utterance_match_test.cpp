@@ -90,6 +90,12 @@ TEST_F(UtteranceMatch, CloseSoundingPhrasesGoToTheNearestReading) {
       {"b ěi j īng", {}, "北京"},
       {"sh āng h uáng", {}, "商行"},
       {"sh àng h uǎi", {}, "上海"},
+      // The spotter heard only the neighbour of the phrase read: a reading
+      // that is exactly one phrase's own names it; one only near it does not.
+      {"sh āng h áng", {"上海"}, "商行"},
+      {"sh āng h ang", {"上海"}, "商行"},
+      {"sh āng h uáng", {"上海"}, "上海"},
+      {"b ei j ing", {"城堡"}, "城堡"},  // as exactly 北京 as 背景: no telling which
   };
   for (const auto& row : rows) EXPECT_EQ(match(row.heard, row.spotted), row.expected) << row.heard;
 }

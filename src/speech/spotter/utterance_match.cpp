@@ -220,7 +220,15 @@ std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens, con
       chosen_rank = rank;
     }
   }
-  return chosen.empty() ? nearest_phrase(heard, heard_toned, in_doubt) : chosen;
+  if (chosen.empty()) return nearest_phrase(heard, heard_toned, in_doubt);
+  if (std::get<0>(chosen_rank) == 0) return chosen;
+  // Read exactly as one other phrase, which the spotter did not hear: the
+  // spotter missed it.
+  bool doubt = false;
+  std::vector<std::size_t> exact = nearest_phrase(heard, heard_toned, &doubt);
+  if (exact.empty() || distance_to(heard, exact) != 0) return chosen;
+  if (in_doubt) *in_doubt = doubt;
+  return exact;
 }
 
 }  // namespace quillon
