@@ -11,6 +11,8 @@ src=${1:-${QUILLON_SPEECH_DATA:-$here/../shared/speech}}
 out=${2:-$here/build/speech-sets}
 [ -d "$src/dev-commands" ] || { echo "no recordings in $src" >&2; exit 1; }
 command -v sox >/dev/null || { echo "sox is needed" >&2; exit 1; }
+# Dither and noise from a fixed seed: the same sets, clip for clip, on every run.
+export SOX_OPTS="-R"
 rm -rf "$out"
 mkdir -p "$out"
 
@@ -79,7 +81,7 @@ for half in tune held; do
   mkdir -p "$out/takes-8k/$half"
   cp "$out/takes/$half/words.tsv" "$out/takes-8k/$half/"
   for f in "$out/takes/$half"/*.wav; do
-    sox -R -V1 "$f" -r 8000 -p | sox -R -V1 -p -r 16000 -b 16 "$out/takes-8k/$half/$(basename "$f")"
+    sox -V1 "$f" -r 8000 -p | sox -V1 -p -r 16000 -b 16 "$out/takes-8k/$half/$(basename "$f")"
   done
 done
 
