@@ -91,11 +91,13 @@ TEST_F(UtteranceMatch, CloseSoundingPhrasesGoToTheNearestReading) {
       {"sh āng h uáng", {}, "商行"},
       {"sh àng h uǎi", {}, "上海"},
       // The spotter heard only the neighbour of the phrase read: a reading
-      // that is exactly one phrase's own names it; one only near it does not.
+      // that is exactly one phrase's own names it; one only near it does not,
+      // unless what the spotter heard has little in common with the reading.
       {"sh āng h áng", {"上海"}, "商行"},
       {"sh āng h ang", {"上海"}, "商行"},
-      {"sh āng h uáng", {"上海"}, "上海"},
-      {"b ei j ing", {"城堡"}, "城堡"},  // as exactly 北京 as 背景: no telling which
+      {"sh āng h uáng", {"上海"}, "上海"},  // one sound from 商行, and from 上海 too
+      {"g ōng q ī", {"城堡"}, "攻击"},      // nothing of 城堡 in it
+      {"b ei j ing", {"城堡"}, "城堡"},     // as exactly 北京 as 背景: no telling which
   };
   for (const auto& row : rows) EXPECT_EQ(match(row.heard, row.spotted), row.expected) << row.heard;
 }

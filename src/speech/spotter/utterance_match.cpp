@@ -222,13 +222,17 @@ std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens, con
   }
   if (chosen.empty()) return nearest_phrase(heard, heard_toned, in_doubt);
   if (std::get<0>(chosen_rank) == 0) return chosen;
-  // Read exactly as one other phrase, which the spotter did not hear: the
-  // spotter missed it.
+  // Read as one other phrase, which the spotter did not hear: exactly, or
+  // near enough while what the spotter heard has little in common with the
+  // reading (more than half its sounds differ). The spotter missed that phrase.
   bool doubt = false;
-  std::vector<std::size_t> exact = nearest_phrase(heard, heard_toned, &doubt);
-  if (exact.empty() || distance_to(heard, exact) != 0) return chosen;
+  std::vector<std::size_t> other = nearest_phrase(heard, heard_toned, &doubt);
+  std::size_t spotted_sounds = 0;
+  for (const auto index : chosen) spotted_sounds += toneless_[index][0].size();
+  const bool unlike_spotted = 2 * std::get<0>(chosen_rank) > spotted_sounds;
+  if (other.empty() || (distance_to(heard, other) != 0 && !unlike_spotted)) return chosen;
   if (in_doubt) *in_doubt = doubt;
-  return exact;
+  return other;
 }
 
 }  // namespace quillon
