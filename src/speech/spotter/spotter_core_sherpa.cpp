@@ -734,7 +734,7 @@ SpotterCore::Match SpotterCore::match_lanes(std::size_t count) {
     // With no match, the reading kept is the first lane's that read anything:
     // a narrowband voice is sometimes read as nothing from one start and as
     // syllables from another.
-    if ((doubtful.empty() && doubtful_heard.empty()) || (!matched.empty() && doubtful.empty())) {
+    if (doubtful.empty() && (doubtful_heard.empty() || !matched.empty())) {
       doubtful = matched;
       doubtful_heard = heard;
     }
