@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   std::printf("| set | half | nearest right %% | right, ahead by %.2f× or more %% | wrong, so far ahead %% | takes |\n",
               margin);
   std::printf("|---|---|---|---|---|---|\n");
-  for (const char* set : {"takes", "narrowband"}) {
+  for (const char* set : {"takes", "narrowband", "takes-8k"}) {
     for (const char* half : {"tune", "held"}) {
       const fs::path dir = sets / set / half;
       if (!fs::exists(dir / "words.tsv")) continue;

@@ -83,7 +83,8 @@ TEST_F(UtteranceMatch, CloseSoundingPhrasesGoToTheNearestReading) {
   } rows[] = {
       {"b ěi j īng", {"北京", "背景"}, "北京"},
       {"b èi j ǐng", {"北京", "背景"}, "背景"},
-      {"b èi j īng", {"北京", "背景"}, "北京"},  // tones as near to both: the first spotted
+      {"b èi j īng", {"北京", "背景"}, ""},  // as near to both, tones too: a guess
+      {"b èi j īng", {"背景", "北京"}, ""},
       // Without the spotter, a reading that fits both equally is a guess,
       // unless the tones, of any reading, tell them apart.
       {"b ei j ing", {}, ""},

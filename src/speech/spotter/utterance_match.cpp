@@ -210,16 +210,22 @@ std::vector<std::size_t> UtteranceMatcher::match(const Tokens& heard_tokens, con
   for (const auto& syllable : syllables) heard_toned.insert(heard_toned.end(), syllable.begin(), syllable.end());
   std::vector<std::size_t> chosen;
   std::tuple<std::size_t, std::size_t, std::size_t> chosen_rank;
+  bool tied = false;
   for (const auto& candidate : candidates) {
     // More syllables than the phrases have means more was said than the command.
     if (syllables.size() > length(candidate)) continue;
     const auto rank = std::make_tuple(distance_to(heard, candidate), SIZE_MAX - length(candidate),
                                       toned_distance_to(heard_toned, candidate));
+    if (!chosen.empty() && rank == chosen_rank) tied = true;
     if (chosen.empty() || rank < chosen_rank) {
       chosen = candidate;
       chosen_rank = rank;
+      tied = false;
     }
   }
+  // Two phrases the spotter heard, equally near the reading: a guess. Another
+  // reading of the utterance may tell them apart.
+  if (tied) return {};
   if (chosen.empty()) return nearest_phrase(heard, heard_toned, in_doubt);
   if (std::get<0>(chosen_rank) == 0) return chosen;
   // Read as one other phrase, which the spotter did not hear: exactly, or
