@@ -267,6 +267,30 @@ TEST_F(SpotterOnRecordings, AWordReadOnlyFromALaterStartActsByItsSound) {
   EXPECT_EQ(recognised(hear(*alone_, kWords, said, {{"复旦", {take}}})), Phrases{"复旦*"});
 }
 
+// The sound of a take may be farther from the utterance (another day, another
+// voice of the same speaker) when the reading is like the take's too: the two
+// together say more than either alone.
+TEST_F(SpotterOnRecordings, AFartherSoundActsWithAReadingLikeTheTake) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const Samples said = word("dsp20__s04__1.wav");  // 饭店, read "f àn d iàn"
+  const Samples near = word("dsp20__s02__4.wav");  // 饭店 in another voice: 7.4 away
+  const Samples far = word("dsp20__s03__2.wav");   // 中国: 9.1 away
+  const struct {
+    const char* what;
+    std::vector<std::string> take_reading;
+    const Samples& take;
+    Phrases heard;
+  } rows[] = {
+      {"reading half like the take's", {"ch", "éng", "d", "iàn"}, near, {"城堡*"}},
+      {"reading unlike the take's", {"ch", "éng", "b", "ǎo"}, near, {}},
+      {"sound too far", {"ch", "éng", "d", "iàn"}, far, {}},
+  };
+  for (const auto& row : rows) {
+    const TaughtVoice taught = {{"城堡", {{row.take_reading, 0.8, voice_template(row.take.data(), row.take.size())}}}};
+    EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营"}, said, taught)), row.heard) << row.what;
+  }
+}
+
 TEST_F(SpotterOnRecordings, CommandsInARowActInOrder) {
   QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
   const Samples two = joined({word("dsp20__s03__5.wav"), word("dsp20__s03__2.wav")});

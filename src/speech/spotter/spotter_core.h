@@ -219,7 +219,9 @@ class SpotterCore {
   };
   const SoundMatch& sound_match();
   bool sounds_like(std::size_t phrase);
-  std::optional<std::size_t> clear_sound();
+  // How near the nearest taught sound must be: alone, or with a reading like the phrase.
+  static constexpr double kNearSound = 6.5, kNearWithReading = 8.5;
+  std::optional<std::size_t> clear_sound(double near = kNearSound);
   void match_sound();
   bool untaught_neighbour_as_near(std::size_t phrase) const;
   void find_untaught_neighbours(const std::vector<MatchPhrase>& list);

@@ -615,10 +615,10 @@ bool SpotterCore::sounds_like(std::size_t phrase) {
 
 // The taught phrase whose takes the utterance sounds much like, and clearly
 // less like any other's, if there is one.
-std::optional<std::size_t> SpotterCore::clear_sound() {
-  constexpr double kNear = 6.5, kMargin = 1.15;
+std::optional<std::size_t> SpotterCore::clear_sound(double near) {
+  constexpr double kMargin = 1.15;
   const SoundMatch& m = sound_match();
-  if (m.phrase == SIZE_MAX || m.distance > kNear || m.next < kMargin * m.distance) return std::nullopt;
+  if (m.phrase == SIZE_MAX || m.distance > near || m.next < kMargin * m.distance) return std::nullopt;
   if (!taught_fits({m.phrase})) return std::nullopt;
   return m.phrase;
 }
@@ -629,7 +629,14 @@ std::optional<std::size_t> SpotterCore::clear_sound() {
 // of its takes, give or take one (talk whose sound happens to come near), or
 // as none at all (a piece of a word, a breath: a take read so is refused too).
 void SpotterCore::match_sound() {
-  const auto said = clear_sound();
+  auto said = clear_sound();
+  // A reading like the phrase's own or its takes' is evidence too: with it,
+  // the sound may be farther, as long as it is clearly the nearest (a voice
+  // whose takes differ much from one another).
+  if (!said) {
+    said = clear_sound(kNearWithReading);
+    if (said && !reading_like_phrase(heard_, taught_matcher_.phrase(*said).readings)) said.reset();
+  }
   if (!said || untaught_neighbour_as_near(*said)) return;
   if (heard_syllables_ == 0 || heard_syllables_ > taught_syllables_[*said] + 1) return;
   matched_ = {*said};
