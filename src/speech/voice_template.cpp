@@ -6,6 +6,8 @@
 #include <limits>
 #include <numbers>
 
+#include "speech/fft.h"
+
 namespace quillon {
 namespace {
 
@@ -27,27 +29,6 @@ constexpr std::size_t kMostFrames = 6000;
 
 double mel(double hz) { return 2595 * std::log10(1 + hz / 700); }
 double hz(double mel) { return 700 * (std::pow(10, mel / 2595) - 1); }
-
-void fft(std::vector<std::complex<double>>& x) {
-  const std::size_t n = x.size();
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(x[i], x[j]);
-  }
-  for (std::size_t len = 2; len <= n; len <<= 1) {
-    const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi / static_cast<double>(len));
-    for (std::size_t i = 0; i < n; i += len) {
-      std::complex<double> w = 1;
-      for (std::size_t k = 0; k < len / 2; ++k, w *= step) {
-        const auto u = x[i + k], v = x[i + k + len / 2] * w;
-        x[i + k] = u + v;
-        x[i + k + len / 2] = u - v;
-      }
-    }
-  }
-}
 
 // Triangular filters evenly spaced in mel, as FFT-bin weights.
 const std::vector<std::vector<double>>& mel_filters() {
@@ -147,11 +128,13 @@ int base64_value(char c) {
   return values[static_cast<unsigned char>(c)];
 }
 
-}  // namespace
-
-VoiceTemplate voice_template(const float* samples, std::size_t n) {
+std::vector<Frame> analyse_all(const float* samples, std::size_t n) {
   std::vector<Frame> frames;
   for (std::size_t at = 0; at + kWindow <= n; at += kHop) frames.push_back(analyse(samples + at));
+  return frames;
+}
+
+SpeechSpan span_of(const std::vector<Frame>& frames) {
   if (frames.size() < kFewestFrames) return {};
   std::vector<double> levels;
   for (const auto& f : frames) levels.push_back(f.db);
@@ -159,6 +142,17 @@ VoiceTemplate voice_template(const float* samples, std::size_t n) {
   const double threshold = std::max(levels.back() - kBelowPeakDb, levels[levels.size() / 10] + kAboveFloorDb);
   const auto [first, last] = loud_span(frames, threshold);
   if (last - first < kFewestFrames) return {};
+  return {first, last};
+}
+
+}  // namespace
+
+SpeechSpan speech_span(const float* samples, std::size_t n) { return span_of(analyse_all(samples, n)); }
+
+VoiceTemplate voice_template(const float* samples, std::size_t n) {
+  const std::vector<Frame> frames = analyse_all(samples, n);
+  const auto [first, last] = span_of(frames);
+  if (first == last) return {};
   VoiceTemplate t;
   for (std::size_t f = first; f != last; ++f) t.push_back(cepstra(frames[f]));
   // Mean removed: the microphone's and the room's colouring is the same in every frame.

@@ -19,7 +19,15 @@ inline constexpr std::size_t kCepstra = 12;
 using VoiceFrame = std::array<float, kCepstra>;
 using VoiceTemplate = std::vector<VoiceFrame>;
 
-// Of 16 kHz mono samples; empty when there is no speech to speak of.
+// The 10 ms steps [first, last) that hold the speech of 16 kHz mono samples,
+// the quiet around it left out; step k is the 25 ms from sample 160 k. Empty
+// (first == last) when there is no speech to speak of.
+struct SpeechSpan {
+  std::size_t first = 0, last = 0;
+};
+SpeechSpan speech_span(const float* samples, std::size_t n);
+
+// Of 16 kHz mono samples, over speech_span; empty when there is no speech to speak of.
 VoiceTemplate voice_template(const float* samples, std::size_t n);
 
 // Mean distance along the best alignment of the two; lower is nearer.

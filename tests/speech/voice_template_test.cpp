@@ -77,6 +77,23 @@ TEST(VoiceTemplate, SilenceAndTooLittleSoundGiveNone) {
   EXPECT_TRUE(of(voiced(120, 0.05, 700)).empty());
 }
 
+TEST(VoiceTemplate, SpeechSpanIsTheSoundBetweenTheQuiet) {
+  // 4000 quiet samples (25 steps) either side of the sound.
+  const struct {
+    double seconds;
+    std::size_t first, last;
+  } cases[] = {{0.3, 25, 55}, {0.8, 25, 105}};
+  for (const auto& c : cases) {
+    const std::vector<float> s = voiced(120, c.seconds, 700);
+    const SpeechSpan span = speech_span(s.data(), s.size());
+    EXPECT_NEAR(static_cast<double>(span.first), static_cast<double>(c.first), 3) << c.seconds;
+    EXPECT_NEAR(static_cast<double>(span.last), static_cast<double>(c.last), 3) << c.seconds;
+  }
+  const std::vector<float> quiet(16000, 0.0f);
+  const SpeechSpan none = speech_span(quiet.data(), quiet.size());
+  EXPECT_EQ(none.first, none.last);
+}
+
 TEST(VoiceTemplate, TextReadsBackAsStored) {
   const VoiceTemplate t = of(voiced(150, 0.3, 900));
   const auto back = decode_template(encode_template(t));
