@@ -29,6 +29,7 @@
 #include "measures.h"
 #include "speech/spotter/encoder_features.h"
 #include "speech/spotter/sherpa_api.h"
+#include "speech/time_warp.h"
 #include "speech/voice_template.h"
 #include "speech/wav_reader.h"
 
@@ -83,11 +84,10 @@ Frames prepared(const Frames& in, const Way& way) {
   return out;
 }
 
-// Mean frame cost along the best alignment, with the step weights of
-// template_distance so that the figures compare like with like.
+// Mean frame cost along the best alignment, aligned as template_distance
+// aligns, so that the figures compare like with like.
 double warped_distance(const Frames& a, const Frames& b, bool cosine) {
-  if (a.empty() || b.empty()) return std::numeric_limits<double>::infinity();
-  const auto cost = [&](std::size_t i, std::size_t j) {
+  return warped_mean_cost(a.size(), b.size(), [&](std::size_t i, std::size_t j) {
     double sum = 0;
     if (cosine) {
       for (std::size_t k = 0; k < a[i].size(); ++k) sum += double(a[i][k]) * b[j][k];
@@ -95,19 +95,7 @@ double warped_distance(const Frames& a, const Frames& b, bool cosine) {
     }
     for (std::size_t k = 0; k < a[i].size(); ++k) sum += double(a[i][k] - b[j][k]) * (a[i][k] - b[j][k]);
     return std::sqrt(sum);
-  };
-  constexpr double kFar = std::numeric_limits<double>::infinity();
-  std::vector<double> previous(b.size() + 1, kFar), current(b.size() + 1, kFar);
-  previous[0] = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    current[0] = kFar;
-    for (std::size_t j = 0; j < b.size(); ++j) {
-      const double c = cost(i, j);
-      current[j + 1] = std::min({previous[j] + 2 * c, previous[j + 1] + c, current[j] + c});
-    }
-    std::swap(previous, current);
-  }
-  return previous[b.size()] / static_cast<double>(a.size() + b.size());
+  });
 }
 
 struct Timing {

@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "speech/fft.h"
+#include "speech/time_warp.h"
 
 namespace quillon {
 namespace {
@@ -168,26 +169,11 @@ double template_distance(const VoiceTemplate& a_cepstra, const VoiceTemplate& b_
   if (a_cepstra.empty() || b_cepstra.empty()) return std::numeric_limits<double>::infinity();
   // How the sound moves matters as much as where it is.
   const std::vector<Compared> a = with_slopes(a_cepstra), b = with_slopes(b_cepstra);
-  const auto cost = [&](std::size_t i, std::size_t j) {
+  return warped_mean_cost(a.size(), b.size(), [&](std::size_t i, std::size_t j) {
     double sum = 0;
     for (std::size_t k = 0; k < a[i].size(); ++k) sum += (a[i][k] - b[j][k]) * (a[i][k] - b[j][k]);
     return std::sqrt(sum);
-  };
-  constexpr double kFar = std::numeric_limits<double>::infinity();
-  std::vector<double> previous(b.size() + 1, kFar), current(b.size() + 1, kFar);
-  previous[0] = 0;
-  // A diagonal step pairs a frame of each and counts twice, so that every
-  // path weighs the frames of both alike: otherwise the mean favours paths
-  // that skip across one of them.
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    current[0] = kFar;
-    for (std::size_t j = 0; j < b.size(); ++j) {
-      const double c = cost(i, j);
-      current[j + 1] = std::min({previous[j] + 2 * c, previous[j + 1] + c, current[j] + c});
-    }
-    std::swap(previous, current);
-  }
-  return previous[b.size()] / static_cast<double>(a.size() + b.size());
+  });
 }
 
 std::string encode_template(const VoiceTemplate& t) {

@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
+
+#include "speech/time_warp.h"
 
 namespace quillon {
 namespace {
@@ -113,6 +116,28 @@ TEST(VoiceTemplate, DamagedTextIsRefused) {
     EXPECT_FALSE(decode_template(text)) << text;
   }
   EXPECT_TRUE(decode_template(one_frame));
+}
+
+// Frames as single numbers, compared by their difference.
+double warped(const std::vector<double>& a, const std::vector<double>& b) {
+  return warped_mean_cost(a.size(), b.size(), [&](std::size_t i, std::size_t j) { return std::fabs(a[i] - b[j]); });
+}
+
+TEST(TimeWarp, AlignsWhateverTheSpeedAndWeighsBothSequencesAlike) {
+  const struct {
+    std::vector<double> a, b;
+    double expected;
+  } cases[] = {
+      {{1, 2, 3}, {1, 2, 3}, 0},
+      {{1, 2, 3}, {1, 1, 2, 2, 3, 3}, 0},  // the same, said slower
+      {{0, 0}, {1, 1}, 1},                 // every pair one apart
+      {{0}, {1, 1, 1}, 1},                 // one frame against three: still the mean of all frames
+      {{}, {1}, std::numeric_limits<double>::infinity()},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(warped(c.a, c.b), c.expected) << c.a.size() << " with " << c.b.size();
+    EXPECT_DOUBLE_EQ(warped(c.b, c.a), c.expected) << "either way round";
+  }
 }
 
 }  // namespace
