@@ -116,12 +116,7 @@ Take hear(const fs::path& file, SpeechEncoder& encoder, std::size_t pad, Timing&
   const Frames all = encoder.encode(mel);
   timing.encoder_ms.push_back(1e3 * (cpu_seconds() - started));
   timing.audio_s.push_back(static_cast<double>(wav.samples.size()) / kSpeechSampleRate);
-  // Step k of the span is centred 3/4 of a filterbank frame after filterbank
-  // frame k; encoder frame e stands for filterbank frames sub·e onwards.
-  const std::size_t sub = encoder.subsampling();
-  std::size_t first = (4 * span.first + 3) / (4 * sub), last = (4 * span.last + 3 + 4 * sub - 1) / (4 * sub);
-  first = first > pad ? first - pad : 0;
-  last = std::min(all.size(), last + pad);
+  const auto [first, last] = encoder_frames_of(span, encoder.subsampling(), pad, all.size());
   if (first >= last) return take;
   const Frames speech(all.begin() + static_cast<long>(first), all.begin() + static_cast<long>(last));
   for (std::size_t w = 0; w < kWays.size(); ++w) take.encoded[w] = prepared(speech, kWays[w]);

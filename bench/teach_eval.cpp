@@ -8,7 +8,9 @@
 // and for each speaker as the one user (their own takes stand further apart).
 // Every shipped phrase listens, with the recorded words beside them.
 //
-//   teach_eval SETS_DIR [takes=N] [verbose] [only=SET/HALF]
+//   teach_eval SETS_DIR [takes=N] [verbose] [only=SET/HALF] [talk=SET/HALF]
+//
+// talk=: teaches as always but hears only that talk (quicker, for tuning).
 
 #include <algorithm>
 #include <cstdio>
@@ -155,12 +157,14 @@ int main(int argc, char** argv) {
   const fs::path sets = argv[1];
   std::size_t teach_takes = 2;
   bool verbose = false;
-  std::string only;  // SET/HALF
+  std::string only;       // SET/HALF
+  std::string talk_only;  // SET/HALF: teach everything, test nothing but that talk
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("takes=", 0) == 0) teach_takes = std::stoul(arg.substr(6));
     if (arg == "verbose") verbose = true;
     if (arg.rfind("only=", 0) == 0) only = arg.substr(5);
+    if (arg.rfind("talk=", 0) == 0) talk_only = arg.substr(5);
   }
   auto model = load_model(spotter_settings(MatchMode::alone, {}));
   if (!model) return 1;
@@ -197,7 +201,7 @@ int main(int argc, char** argv) {
         core.set_taught_voice(taught);
         core.set_phrases(vocabulary, unsupported);
         for (const auto& [word, takes] : words) {
-          for (std::size_t k = teach_takes; k < takes.size(); ++k) {
+          for (std::size_t k = teach_takes; k < takes.size() && talk_only.empty(); ++k) {
             const auto samples = samples_of(dir / takes[k]);
             untaught.add(hear(plain, samples), word);
             const auto heard = hear(core, samples);
@@ -219,6 +223,17 @@ int main(int argc, char** argv) {
               if (near.size() > 1)
                 std::fprintf(stderr, "sound %s %s %.2f %s %.2f\n", word.c_str(), near[0].second.c_str(), near[0].first,
                              near[1].second.c_str(), near[1].first);
+              const EncodedFrames e = model->encoded_sound(samples);
+              near.clear();
+              for (const auto& [w, ts] : taught) {
+                double d = 1e9;
+                for (const auto& x : ts) d = std::min(d, encoded_distance(e, x.encoded));
+                near.emplace_back(d, w);
+              }
+              std::sort(near.begin(), near.end());
+              if (near.size() > 1)
+                std::fprintf(stderr, "encoded %s %s %.3f %s %.3f\n", word.c_str(), near[0].second.c_str(),
+                             near[0].first, near[1].second.c_str(), near[1].first);
             }
           }
         }
@@ -240,6 +255,7 @@ int main(int argc, char** argv) {
     for (const char* half : {"tune", "held"}) {
       const fs::path dir = sets / set / half;
       if (!fs::exists(dir)) continue;
+      if (!talk_only.empty() && talk_only != std::string(set) + "/" + half) continue;
       int fires_plain = 0, fires_taught = 0;
       const double plain = false_per_10_min(run, {}, dir, fires_plain);
       const double taught = false_per_10_min(run, everyone[half], dir, fires_taught);

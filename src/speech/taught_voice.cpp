@@ -29,8 +29,8 @@ bool read_seconds(std::string_view text, double& seconds) {
 // Empty when the line is a take, else what is wrong with it.
 std::string read_take(std::string_view line, std::string& phrase, TaughtTake& take) {
   const auto fields = split(line, '\t');
-  if (fields.size() != 3 && fields.size() != 4)
-    return "expected a phrase, a reading, seconds and perhaps a sound separated by tabs";
+  if (fields.size() < 3 || fields.size() > 5)
+    return "expected a phrase, a reading, seconds and perhaps its sounds separated by tabs";
   if (fields[0].empty()) return "no phrase";
   phrase = fields[0];
   take.reading.clear();
@@ -40,10 +40,16 @@ std::string read_take(std::string_view line, std::string& phrase, TaughtTake& ta
   if (take.reading.empty()) return "no reading";
   if (!read_seconds(fields[2], take.seconds)) return "seconds not a number from 0 to 60";
   take.sound.clear();
-  if (fields.size() == 4) {
+  take.encoded.clear();
+  if (fields.size() >= 4 && !(fields.size() == 5 && fields[3].empty())) {
     auto sound = decode_template(fields[3]);
     if (!sound) return "the sound is damaged";
     take.sound = std::move(*sound);
+  }
+  if (fields.size() == 5) {
+    auto encoded = decode_frames(fields[4]);
+    if (!encoded) return "the encoder's sound is damaged";
+    take.encoded = std::move(*encoded);
   }
   return {};
 }
@@ -71,7 +77,7 @@ std::string format_taught_voice(const TaughtVoice& voice) {
   std::ostringstream out;
   out.imbue(std::locale::classic());
   out << "# Quillon: how this user says phrases, one kept take per line:\n"
-         "# phrase<TAB>the recogniser's reading<TAB>seconds of speech\n";
+         "# phrase<TAB>the recogniser's reading<TAB>seconds of speech<TAB>cepstra<TAB>encoder frames\n";
   for (const auto& [phrase, takes] : voice) {
     // What could not be read back is not written.
     if (phrase.empty() || phrase.find_first_of("\t\n\r") != std::string::npos || phrase.front() == '#') continue;
@@ -80,7 +86,8 @@ std::string format_taught_voice(const TaughtVoice& voice) {
       out << phrase << '\t';
       for (std::size_t k = 0; k < take.reading.size(); ++k) out << (k ? " " : "") << take.reading[k];
       out << '\t' << std::max(0.001, std::round(take.seconds * 1000) / 1000);
-      if (!take.sound.empty()) out << '\t' << encode_template(take.sound);
+      if (!take.sound.empty() || !take.encoded.empty()) out << '\t' << encode_template(take.sound);
+      if (!take.encoded.empty()) out << '\t' << encode_frames(take.encoded);
       out << '\n';
     }
   }

@@ -8,11 +8,12 @@
 // Stored as UTF-8 text, one kept take per line:
 //
 //   # comment
-//   攻击<TAB>g ōng q ī<TAB>0.62<TAB>AQL+…
+//   攻击<TAB>g ōng q ī<TAB>0.62<TAB>AQL+…<TAB>320:f38B…
 //
 // the phrase, the model's tokens read for the take separated by spaces, the
-// seconds of speech in it and, optionally, how it sounded (see
-// voice_template.h). A reading unlike the phrase is kept for the record
+// seconds of speech in it and, optionally, how it sounded: its cepstra (see
+// voice_template.h), which may be empty, and then perhaps its frames from the
+// keyword model's encoder (see encoded_sound.h). A reading unlike the phrase is kept for the record
 // only: such a take teaches its sound. Blank lines and lines starting with '#' are
 // skipped; any other line that does not have this form makes the whole file
 // damaged (the caller ignores it and says so once).
@@ -22,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "speech/encoded_sound.h"
 #include "speech/voice_template.h"
 
 namespace quillon {
@@ -30,6 +32,7 @@ struct TaughtTake {
   std::vector<std::string> reading;  // the model's tokens, tone-marked pinyin initials and finals
   double seconds = 0;                // speech in the take
   VoiceTemplate sound{};             // how it sounded; may be empty
+  EncodedFrames encoded{};           // how it sounded to the keyword model; may be empty
 
   bool operator==(const TaughtTake&) const = default;
 };

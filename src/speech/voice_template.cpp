@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 
+#include "speech/base64.h"
 #include "speech/fft.h"
 #include "speech/time_warp.h"
 
@@ -117,18 +118,6 @@ std::vector<Compared> with_slopes(const VoiceTemplate& t) {
   return out;
 }
 
-constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-int base64_value(char c) {
-  static const std::array<signed char, 256> values = [] {
-    std::array<signed char, 256> v{};
-    v.fill(-1);
-    for (int k = 0; k < 64; ++k) v[static_cast<unsigned char>(kBase64[k])] = static_cast<signed char>(k);
-    return v;
-  }();
-  return values[static_cast<unsigned char>(c)];
-}
-
 std::vector<Frame> analyse_all(const float* samples, std::size_t n) {
   std::vector<Frame> frames;
   for (std::size_t at = 0; at + kWindow <= n; at += kHop) frames.push_back(analyse(samples + at));
@@ -181,38 +170,15 @@ std::string encode_template(const VoiceTemplate& t) {
   for (const auto& frame : t)
     for (const float v : frame)
       bytes.push_back(static_cast<char>(static_cast<signed char>(std::clamp(std::lround(v * kScale), -127L, 127L))));
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const std::size_t left = std::min<std::size_t>(3, bytes.size() - i);
-    unsigned value = 0;
-    for (std::size_t k = 0; k < 3; ++k)
-      value = (value << 8) | (k < left ? static_cast<unsigned char>(bytes[i + k]) : 0u);
-    for (std::size_t k = 0; k < 4; ++k) out.push_back(k <= left ? kBase64[(value >> (18 - 6 * k)) & 63] : '=');
-  }
-  return out;
+  return to_base64(bytes);
 }
 
 std::optional<VoiceTemplate> decode_template(std::string_view text) {
-  if (text.empty() || text.size() % 4 != 0) return std::nullopt;
-  std::string bytes;
-  for (std::size_t i = 0; i < text.size(); i += 4) {
-    unsigned value = 0;
-    std::size_t padding = 0;
-    for (std::size_t k = 0; k < 4; ++k) {
-      const char c = text[i + k];
-      const bool pad = c == '=' && i + 4 == text.size() && k >= 2;
-      if (!pad && padding > 0) return std::nullopt;
-      const int v = pad ? 0 : base64_value(c);
-      if (v < 0) return std::nullopt;
-      padding += pad ? 1 : 0;
-      value = (value << 6) | static_cast<unsigned>(v);
-    }
-    for (std::size_t k = 0; k < 3 - padding; ++k) bytes.push_back(static_cast<char>((value >> (16 - 8 * k)) & 0xFF));
-  }
-  if (bytes.size() % kCepstra != 0 || bytes.size() / kCepstra > kMostFrames) return std::nullopt;
-  VoiceTemplate t(bytes.size() / kCepstra);
-  for (std::size_t i = 0; i < bytes.size(); ++i)
-    t[i / kCepstra][i % kCepstra] = static_cast<float>(static_cast<signed char>(bytes[i])) / kScale;
+  const std::optional<std::string> bytes = text.empty() ? std::nullopt : from_base64(text);
+  if (!bytes || bytes->size() % kCepstra != 0 || bytes->size() / kCepstra > kMostFrames) return std::nullopt;
+  VoiceTemplate t(bytes->size() / kCepstra);
+  for (std::size_t i = 0; i < bytes->size(); ++i)
+    t[i / kCepstra][i % kCepstra] = static_cast<float>(static_cast<signed char>((*bytes)[i])) / kScale;
   return t;
 }
 

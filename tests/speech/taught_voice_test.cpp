@@ -10,6 +10,8 @@ namespace {
 
 // Values the file keeps exactly (it stores tenths).
 const VoiceFrame kFrame = {1.0f, -2.5f, 0.5f, 0, 0, 0, 0, 0, 0, 0, 0, 12.5f};
+// Unit frames along one axis, which the file keeps exactly.
+const EncodedFrames kEncoded = {{1, 0, 0}, {0, -1, 0}, {0, 0, 1}};
 
 TEST(TaughtVoice, WhatIsWrittenReadsBackTheSame) {
   const TaughtVoice voice = {
@@ -42,7 +44,9 @@ TEST(TaughtVoice, ADamagedFileIsRefusedWhole) {
     const char* error;
   } rows[] = {
       {"攻击\tg ōng\t0.5\n城堡 ch éng b ǎo 0.5\n", "line 2: expected"},
-      {"攻击\tg ōng\t0.5\tAAAA\textra\n", "line 1: expected"},
+      {"攻击\tg ōng\t0.5\tAAAA\t3:AAAA\textra\n", "line 1: expected"},
+      {"攻击\tg ōng\t0.5\tAAAAAAAAAAAAAAAA\tAAAA\n", "line 1: the encoder's sound is damaged"},
+      {"攻击\tg ōng\t0.5\t\n", "line 1: the sound is damaged"},
       {"攻击\tg ōng\t0.5\textra\n", "line 1: the sound is damaged"},
       {"攻击\tg ōng\t0.5\tAAA=\n", "line 1: the sound is damaged"},  // not whole frames
       {"\tg ōng\t0.5\n", "line 1: no phrase"},

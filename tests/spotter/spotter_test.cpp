@@ -172,6 +172,11 @@ TEST_F(SpotterOnRecordings, ATakeIsKeptOnlyWhenItIsThePhraseAndNoOther) {
   EXPECT_EQ(kept.verdict, TakeVerdict::kept);
   EXPECT_EQ(kept.take.reading, (std::vector<std::string>{"sh", "àng", "h", "ǎi"}));
   EXPECT_GT(kept.take.seconds, 0.2);
+  EXPECT_FALSE(kept.take.sound.empty());
+  // The encoder's frames, 40 ms each, over the word alone.
+  const double encoded_seconds = static_cast<double>(kept.take.encoded.size()) * 0.04;
+  EXPECT_GT(encoded_seconds, 0.5);
+  EXPECT_LT(encoded_seconds, kept.take.seconds + 0.2);
   const TakeHearing other = take("商行", word("dsp20__s03__5.wav"));
   EXPECT_EQ(other.verdict, TakeVerdict::other_phrase);
   EXPECT_EQ(other.other, "上海");
@@ -288,6 +293,36 @@ TEST_F(SpotterOnRecordings, AFartherSoundActsWithAReadingLikeTheTake) {
   for (const auto& row : rows) {
     const TaughtVoice taught = {{"城堡", {{row.take_reading, 0.8, voice_template(row.take.data(), row.take.size())}}}};
     EXPECT_EQ(recognised(hear(*alone_, {"城堡", "兵营"}, said, taught)), row.heard) << row.what;
+  }
+}
+
+// The encoder's frames tell a speaker's words apart better than the cepstra,
+// but the cepstra tell tone twins and one-sound neighbours apart better: a
+// sound acts alone only when the cepstra do not find another phrase clearly
+// nearer, or at all nearer when that phrase reads like it.
+TEST_F(SpotterOnRecordings, TheEncodersSoundActsWhereTheCepstraAgree) {
+  QUILLON_SKIP_WITHOUT_COMMAND_RECORDINGS();
+  const Samples said = word("dsp20__s04__1.wav");   // 饭店, read "f àn d iàn"
+  const Samples other = word("dsp20__s03__2.wav");  // 中国
+  const auto take = [](const Samples& cepstra, const Samples& encoded) {
+    return TaughtTake{
+        {"ch", "éng", "b", "ǎo"}, 0.8, voice_template(cepstra.data(), cepstra.size()), alone_->encoded_sound(encoded)};
+  };
+  const struct {
+    const char* what;
+    const char* second;              // the other taught phrase, listed first
+    TaughtTake castle, second_take;  // 城堡's take, the other's
+    Phrases heard;
+  } rows[] = {
+      {"both say 城堡", "兵营", take(said, said), take(other, other), {"城堡*"}},
+      {"the cepstra say 兵营", "兵营", take(other, said), take(said, other), {}},
+      {"the encoder says 兵营", "兵营", take(said, other), take(other, said), {}},
+      {"the cepstra cannot tell", "兵营", take(other, said), take(other, other), {"城堡*"}},
+      {"the cepstra cannot tell 城包", "城包", take(other, said), take(other, other), {}},
+  };
+  for (const auto& row : rows) {
+    const TaughtVoice taught = {{"城堡", {row.castle}}, {row.second, {row.second_take}}};
+    EXPECT_EQ(recognised(hear(*alone_, {row.second, "城堡"}, said, taught)), row.heard) << row.what;
   }
 }
 

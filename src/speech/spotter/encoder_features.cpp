@@ -4,9 +4,11 @@
 #include <cfloat>
 #include <cmath>
 #include <complex>
+#include <iterator>
 #include <numbers>
 
 #include "speech/fft.h"
+#include "speech/voice_template.h"
 
 namespace quillon {
 namespace {
@@ -88,6 +90,27 @@ std::vector<MelFrame> log_mel_frames(const float* samples, std::size_t n) {
     frames.push_back(frame);
   }
   return frames;
+}
+
+std::pair<std::size_t, std::size_t> encoder_frames_of(SpeechSpan span, std::size_t subsampling, std::size_t pad,
+                                                      std::size_t frames) {
+  // Step k of the span is centred 3/4 of a filterbank frame after filterbank
+  // frame k; encoder frame e stands for filterbank frames sub·e onwards.
+  const std::size_t sub = subsampling;
+  const std::size_t first = (4 * span.first + 3) / (4 * sub), last = (4 * span.last + 3 + 4 * sub - 1) / (4 * sub);
+  return {first > pad ? first - pad : 0, std::min(frames, last + pad)};
+}
+
+EncodedFrames encoded_sound(SpeechEncoder& encoder, const float* samples, std::size_t n) {
+  const SpeechSpan span = speech_span(samples, n);
+  if (span.first == span.last) return {};
+  EncodedFrames all = encoder.encode(log_mel_frames(samples, n));
+  const auto [first, last] = encoder_frames_of(span, encoder.subsampling(), 1, all.size());
+  if (first >= last) return {};
+  EncodedFrames out(std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(first)),
+                    std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(last)));
+  unit_frames(out);
+  return out;
 }
 
 }  // namespace quillon

@@ -2,14 +2,18 @@
 
 // The keyword model's encoder as a description of how a take sounds: the
 // filterbank the model was trained on, and the encoder run over a whole
-// utterance chunk by chunk, as the spotter streams it. For measuring whether
-// the model's own frames tell a speaker's words apart better than cepstra.
+// utterance chunk by chunk, as the spotter streams it: how a taught take and
+// an utterance sound (see speech/encoded_sound.h).
 
 #include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "speech/encoded_sound.h"
+#include "speech/voice_template.h"
 
 namespace quillon {
 
@@ -22,8 +26,6 @@ using MelFrame = std::array<float, kMelBins>;
 // in [-1, 1], not scaled to 16-bit values as Kaldi's tools do (that shifts
 // every band by ln 2^30 and the model reads nothing right).
 std::vector<MelFrame> log_mel_frames(const float* samples, std::size_t n);
-
-using EncodedFrames = std::vector<std::vector<float>>;
 
 class SpeechEncoder {
  public:
@@ -38,6 +40,16 @@ class SpeechEncoder {
   // The inputs, outputs and how the states pair, for the record.
   virtual std::string describe() const = 0;
 };
+
+// The encoder frames [first, last) over a speech span of filterbank steps
+// (see voice_template.h), `pad` more either side, of `frames` in all.
+std::pair<std::size_t, std::size_t> encoder_frames_of(SpeechSpan span, std::size_t subsampling, std::size_t pad,
+                                                      std::size_t frames);
+
+// How 16 kHz mono samples in [-1, 1] sound to the encoder: its frames over
+// their speech (speech_span, one frame more either side for the word's onset
+// and fading end), unit length. Empty without speech.
+EncodedFrames encoded_sound(SpeechEncoder& encoder, const float* samples, std::size_t n);
 
 // The tokens the model's decoder and joiner read in encoder frames, by the
 // plainest search (the likeliest token each frame): a check that the frames

@@ -17,6 +17,7 @@
 
 #include "speech/engines.h"
 #include "speech/spotter/detector_pair.h"
+#include "speech/spotter/encoder_features.h"
 #include "speech/spotter/keyword_spotter.h"
 #include "speech/spotter/model_files.h"
 #include "speech/spotter/pinyin_keywords.h"
@@ -98,10 +99,22 @@ class SpotterModel {
   const SherpaOnnxVoiceActivityDetector* borrow_vad(float threshold);
   void give_back_vad(float threshold, const SherpaOnnxVoiceActivityDetector* vad);
 
+  // How the keyword model's encoder hears 16 kHz mono samples (see
+  // encoded_sound.h): empty without speech, or when the encoder cannot be
+  // run here (then only the cepstra describe a take). The encoder is loaded
+  // on first use; calls from several threads take turns.
+  EncodedFrames encoded_sound(const std::vector<float>& samples);
+  // Loads the encoder now, if it was not; false when it cannot be run here.
+  bool has_encoder();
+
  private:
   SpotterModel() = default;
   std::mutex vads_mutex_;
   std::vector<std::pair<float, const SherpaOnnxVoiceActivityDetector*>> idle_vads_;
+  SpeechEncoder* loaded_encoder();  // with encoder_mutex_ held
+  std::mutex encoder_mutex_;
+  std::unique_ptr<SpeechEncoder> encoder_;
+  bool encoder_tried_ = false;
   const SherpaOnnxKeywordSpotter* spotter_ = nullptr;
   const SherpaOnnxOnlineRecognizer* recognizer_ = nullptr;
   TokenSet tokens_;
@@ -211,20 +224,32 @@ class SpotterCore {
   void prefer_taught();
   // The taught phrase whose takes the utterance sounds nearest to, by how
   // much, and how near the next phrase's takes are; none without takes.
-  struct SoundMatch {
+  struct Nearest {
     std::size_t phrase = SIZE_MAX;
     double distance = std::numeric_limits<double>::infinity();
     double next = std::numeric_limits<double>::infinity();
     std::vector<double> by_phrase;  // infinity for phrases without takes
+    bool like(std::size_t other) const;
+    std::optional<std::size_t> clear(double near) const;
   };
+  // By the cepstra, and by the encoder's frames when every take has them.
+  struct SoundMatch {
+    Nearest cepstra, encoded;
+  };
+  template <typename Sound, typename Distance>
+  static Nearest nearest_sound(const Sound& said, const std::vector<std::vector<Sound>>& taught, Distance distance);
   const SoundMatch& sound_match();
   bool sounds_like(std::size_t phrase);
-  // How near the nearest taught sound must be: alone, or with a reading like the phrase.
+  // How near the nearest taught sound must be, alone or with a reading like
+  // the phrase: by the cepstra, and by the encoder's frames.
   static constexpr double kNearSound = 6.5, kNearWithReading = 8.5;
-  std::optional<std::size_t> clear_sound(double near = kNearSound);
+  static constexpr double kNearEncoded = 0.19, kNearEncodedWithReading = 0.24;
+  std::optional<std::size_t> clear_sound(bool with_reading = false);
   void match_sound();
   bool untaught_neighbour_as_near(std::size_t phrase) const;
   void find_untaught_neighbours(const std::vector<MatchPhrase>& list);
+  // The phrases' own readings are one sound or less apart (toneless), once any phrase has taught sounds.
+  bool read_alike(std::size_t a, std::size_t b) const;
   bool prefer_taught_sound();
   bool taught_fits(const std::vector<std::size_t>& matched) const;
   double quiet_needed() const;
@@ -252,11 +277,14 @@ class SpotterCore {
   UtteranceMatcher taught_matcher_;
   std::vector<std::pair<double, double>> taught_seconds_;
   std::vector<std::vector<VoiceTemplate>> taught_sounds_;
+  std::vector<std::vector<EncodedFrames>> taught_encoded_;
+  bool encoded_sounds_ = false;  // every taught take has its encoder frames, and the encoder runs
   // Per phrase, the most syllables of its own readings and of its takes'.
   std::vector<std::size_t> taught_syllables_;
   // Per phrase with taught sounds, the phrases one sound from it without any.
   std::vector<std::vector<std::size_t>> untaught_neighbours_;
-  std::optional<SoundMatch> sound_match_;  // of the current utterance, once needed
+  std::vector<std::vector<Tokens>> plain_readings_;  // toneless own readings, per phrase
+  std::optional<SoundMatch> sound_match_;            // of the current utterance, once needed
   bool any_taught_ = false;
   bool taught_match_ = false;  // the current utterance matched through teaching
   bool defer_readings_ = false;

@@ -120,6 +120,26 @@ SpotterModel::~SpotterModel() {
   for (const auto& [threshold, vad] : idle_vads_) SherpaOnnxDestroyVoiceActivityDetector(vad);
 }
 
+SpeechEncoder* SpotterModel::loaded_encoder() {
+  if (!encoder_tried_) {
+    encoder_tried_ = true;
+    std::string error;
+    encoder_ = SpeechEncoder::load(paths_.kws_dir + "/" + kKwsEncoderFile, error);
+  }
+  return encoder_.get();
+}
+
+bool SpotterModel::has_encoder() {
+  const std::lock_guard lock(encoder_mutex_);
+  return loaded_encoder() != nullptr;
+}
+
+EncodedFrames SpotterModel::encoded_sound(const std::vector<float>& samples) {
+  const std::lock_guard lock(encoder_mutex_);
+  SpeechEncoder* encoder = loaded_encoder();
+  return encoder ? quillon::encoded_sound(*encoder, samples.data(), samples.size()) : EncodedFrames{};
+}
+
 const SherpaOnnxVoiceActivityDetector* SpotterModel::borrow_vad(float threshold) {
   {
     const std::lock_guard lock(vads_mutex_);
@@ -238,6 +258,8 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
   const std::vector<MatchPhrase> untaught = list;
   taught_seconds_.assign(list.size(), {0, 0});
   taught_sounds_.assign(list.size(), {});
+  taught_encoded_.assign(list.size(), {});
+  encoded_sounds_ = true;
   taught_syllables_.assign(list.size(), 0);
   any_taught_ = false;
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -251,7 +273,11 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
       taught_syllables_[i] = std::max(taught_syllables_[i], token_syllables(take.reading).size());
       shortest = std::min(shortest, take.seconds);
       longest = std::max(longest, take.seconds);
-      if (!take.sound.empty()) taught_sounds_[i].push_back(take.sound);
+      if (!take.sound.empty()) {
+        taught_sounds_[i].push_back(take.sound);
+        taught_encoded_[i].push_back(take.encoded);
+        encoded_sounds_ = encoded_sounds_ && !take.encoded.empty();
+      }
       const bool known = std::all_of(take.reading.begin(), take.reading.end(),
                                      [&](const std::string& token) { return model_.tokens().contains(token); });
       // A reading unlike the phrase was kept for the take's sound alone.
@@ -263,6 +289,7 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
     taught_seconds_[i] = {shortest, longest};
     any_taught_ = any_taught_ || readings.size() > own || !taught_sounds_[i].empty();
   }
+  encoded_sounds_ = encoded_sounds_ && any_taught_ && model_.has_encoder();
   find_untaught_neighbours(untaught);
   taught_matcher_.set_phrases(std::move(list));
 }
@@ -270,21 +297,22 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
 // By the phrases' own readings, before anything taught is added to them.
 void SpotterCore::find_untaught_neighbours(const std::vector<MatchPhrase>& list) {
   untaught_neighbours_.assign(list.size(), {});
+  plain_readings_.assign(list.size(), {});
   if (std::all_of(taught_sounds_.begin(), taught_sounds_.end(), [](const auto& s) { return s.empty(); })) return;
-  std::vector<std::vector<Tokens>> plain(list.size());
   for (std::size_t i = 0; i < list.size(); ++i)
-    for (const auto& r : list[i].readings) plain[i].push_back(toneless_tokens(r));
-  const auto near = [&](std::size_t a, std::size_t b) {
-    for (const auto& x : plain[a])
-      for (const auto& y : plain[b])
-        if (readings_nearly_alike(x, y)) return true;
-    return false;
-  };
+    for (const auto& r : list[i].readings) plain_readings_[i].push_back(toneless_tokens(r));
   for (std::size_t i = 0; i < list.size(); ++i) {
     if (taught_sounds_[i].empty()) continue;
     for (std::size_t j = 0; j < list.size(); ++j)
-      if (j != i && taught_sounds_[j].empty() && near(j, i)) untaught_neighbours_[i].push_back(j);
+      if (j != i && taught_sounds_[j].empty() && read_alike(j, i)) untaught_neighbours_[i].push_back(j);
   }
+}
+
+bool SpotterCore::read_alike(std::size_t a, std::size_t b) const {
+  for (const auto& x : plain_readings_[a])
+    for (const auto& y : plain_readings_[b])
+      if (readings_nearly_alike(x, y)) return true;
+  return false;
 }
 
 std::vector<Tokens> SpotterCore::phrase_readings(const std::string& text) const {
@@ -582,16 +610,15 @@ void SpotterCore::read_other_lanes() {
   if (matched_.empty() && any_taught_) match_sound();
 }
 
-const SpotterCore::SoundMatch& SpotterCore::sound_match() {
-  if (sound_match_) return *sound_match_;
-  sound_match_ = SoundMatch{};
-  const VoiceTemplate said = voice_template(utterance_.data(), utterance_.size());
-  if (said.empty()) return *sound_match_;
-  SoundMatch& m = *sound_match_;
-  m.by_phrase.assign(taught_sounds_.size(), std::numeric_limits<double>::infinity());
-  for (std::size_t i = 0; i < taught_sounds_.size(); ++i) {
+template <typename Sound, typename Distance>
+SpotterCore::Nearest SpotterCore::nearest_sound(const Sound& said, const std::vector<std::vector<Sound>>& taught,
+                                                Distance distance) {
+  SpotterCore::Nearest m;
+  if (said.empty()) return m;
+  m.by_phrase.assign(taught.size(), std::numeric_limits<double>::infinity());
+  for (std::size_t i = 0; i < taught.size(); ++i) {
     double& nearest = m.by_phrase[i];
-    for (const auto& take : taught_sounds_[i]) nearest = std::min(nearest, template_distance(said, take));
+    for (const auto& take : taught[i]) nearest = std::min(nearest, distance(said, take));
     if (nearest < m.distance) {
       m.next = m.distance;
       m.distance = nearest;
@@ -603,24 +630,55 @@ const SpotterCore::SoundMatch& SpotterCore::sound_match() {
   return m;
 }
 
+const SpotterCore::SoundMatch& SpotterCore::sound_match() {
+  if (sound_match_) return *sound_match_;
+  sound_match_ = SoundMatch{};
+  sound_match_->cepstra =
+      nearest_sound(voice_template(utterance_.data(), utterance_.size()), taught_sounds_, template_distance);
+  if (encoded_sounds_ && sound_match_->cepstra.phrase != SIZE_MAX)
+    sound_match_->encoded = nearest_sound(model_.encoded_sound(utterance_), taught_encoded_, encoded_distance);
+  return *sound_match_;
+}
+
+bool SpotterCore::Nearest::like(std::size_t other) const {
+  constexpr double kClearlyNearer = 1.12;
+  return phrase == SIZE_MAX || by_phrase[other] <= kClearlyNearer * distance;
+}
+
+std::optional<std::size_t> SpotterCore::Nearest::clear(double near) const {
+  constexpr double kMargin = 1.15;
+  if (phrase == SIZE_MAX || distance > near || next < kMargin * distance) return std::nullopt;
+  return phrase;
+}
+
 // A taught reading stands only when the utterance sounds like that phrase's
 // takes as much as another taught phrase's (a speaker whose 北京 and 背景
-// read alike still says them apart).
+// read alike still says them apart): by the encoder's frames and the
+// cepstra alike, where takes have both.
 bool SpotterCore::sounds_like(std::size_t phrase) {
-  constexpr double kClearlyNearer = 1.12;
   if (taught_sounds_[phrase].empty()) return true;
   const SoundMatch& m = sound_match();
-  return m.phrase == SIZE_MAX || m.by_phrase[phrase] <= kClearlyNearer * m.distance;
+  return m.cepstra.like(phrase) && (m.encoded.phrase == SIZE_MAX || m.encoded.like(phrase));
 }
 
 // The taught phrase whose takes the utterance sounds much like, and clearly
-// less like any other's, if there is one.
-std::optional<std::size_t> SpotterCore::clear_sound(double near) {
-  constexpr double kMargin = 1.15;
+// less like any other's, if there is one. Where takes have the encoder's
+// frames, those decide, unless the cepstra find another phrase clearly
+// nearer, or at all nearer when it reads like this one: the frames tell
+// words apart better, the cepstra tone twins (北京, 背景) and one-sound
+// neighbours (上海, 商行).
+std::optional<std::size_t> SpotterCore::clear_sound(bool with_reading) {
   const SoundMatch& m = sound_match();
-  if (m.phrase == SIZE_MAX || m.distance > near || m.next < kMargin * m.distance) return std::nullopt;
-  if (!taught_fits({m.phrase})) return std::nullopt;
-  return m.phrase;
+  std::optional<std::size_t> said;
+  if (m.encoded.phrase == SIZE_MAX) {
+    said = m.cepstra.clear(with_reading ? kNearWithReading : kNearSound);
+  } else {
+    said = m.encoded.clear(with_reading ? kNearEncodedWithReading : kNearEncoded);
+    const std::size_t other = m.cepstra.phrase;
+    if (said && other != *said && (!m.cepstra.like(*said) || read_alike(*said, other))) said.reset();
+  }
+  if (!said || !taught_fits({*said})) return std::nullopt;
+  return said;
 }
 
 // Nothing read matched: an utterance that sounds clearly like one taught
@@ -634,7 +692,7 @@ void SpotterCore::match_sound() {
   // the sound may be farther, as long as it is clearly the nearest (a voice
   // whose takes differ much from one another).
   if (!said) {
-    said = clear_sound(kNearWithReading);
+    said = clear_sound(true);
     if (said && !reading_like_phrase(heard_, taught_matcher_.phrase(*said).readings)) said.reset();
   }
   if (!said || untaught_neighbour_as_near(*said)) return;
@@ -782,7 +840,7 @@ void SpotterCore::decide_utterance(double now, std::vector<SpotterDecision>& out
   // Shorter than a syllable: a knock or a breath, whatever the decoders made of it.
   const bool command = !matched_.empty() && !follows_talk_ && level_.loud_seconds() >= kShortestSpeech;
   const double loud = level_.loud_seconds();
-  const double sound = sound_match_ ? sound_match_->distance : std::numeric_limits<double>::infinity();
+  const double sound = sound_match_ ? sound_match_->cepstra.distance : std::numeric_limits<double>::infinity();
   if (command) {
     for (const auto index : matched_)
       out.push_back({true, matcher_.phrase(index).text, now, speech_end_, heard, loud, taught_match_, sound});

@@ -95,7 +95,9 @@ TakeHearing hear_take_with(SpotterModel& model, const SharedReadings& readings, 
   if (hearing.verdict == TakeVerdict::kept_by_sound && hearing.take.sound.empty()) {
     hearing.verdict = TakeVerdict::unlike;
     hearing.take = {};
+    return hearing;
   }
+  hearing.take.encoded = model.encoded_sound(samples);
   return hearing;
 }
 
