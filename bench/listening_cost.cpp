@@ -6,10 +6,12 @@
 // the recording's length (a busy machine may make the run itself longer), and
 // its resident memory after the first minute and at the end.
 //
-//   listening_cost SETS_DIR [seconds] [path/to/quillon] [only=talk,talk-sound,silence]
+//   listening_cost SETS_DIR [seconds] [path/to/quillon] [only=talk,talk-sound,silence] [taught=FILE]
 //
 // SETS_DIR is what bench/make_speech_sets.sh builds; `seconds` (default 240)
 // is how long each recording plays (the talk is repeated when shorter).
+// taught=FILE: the user's taught-voice.txt (a taught user's listening weighs
+// how utterances sound too).
 
 #include <fcntl.h>
 #include <poll.h>
@@ -29,6 +31,7 @@
 #include <vector>
 
 #include "shipped_phrases.h"
+#include "speech/taught_voice.h"
 #include "speech/wav_reader.h"
 #include "support/private_xserver.h"
 #include "support/wav_file.h"
@@ -154,7 +157,7 @@ Run listen(const std::string& quillon, const fs::path& folder, const fs::path& w
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: listening_cost SETS_DIR [seconds] [path/to/quillon] [only=SET,...]\n");
+    std::fprintf(stderr, "usage: listening_cost SETS_DIR [seconds] [path/to/quillon] [only=SET,...] [taught=FILE]\n");
     return 1;
   }
   const fs::path sets = argv[1];
@@ -172,6 +175,8 @@ int main(int argc, char** argv) {
   const fs::path tmp = fs::temp_directory_path() / ("quillon-cost-" + std::to_string(::getpid()));
   fs::create_directories(tmp / "folder");
   write_vocabulary(tmp / "folder" / "all.xml");
+  if (argc > 5 && std::string(argv[5]).rfind("taught=", 0) == 0)
+    fs::copy_file(std::string(argv[5]).substr(7), tmp / "folder" / kTaughtVoiceFile);
 
   std::printf("| recording | seconds (run) | CPU, share of one core | resident MB after 1 min / end / peak |\n");
   std::printf("|---|---|---|---|\n");

@@ -118,6 +118,21 @@ TaughtVoice teach(const Run& run, const fs::path& dir, const std::map<std::strin
   return taught;
 }
 
+// The two taught words nearest a take, for the log.
+template <typename Distance>
+void print_nearest(const char* by, const std::string& word, const TaughtVoice& taught, Distance distance) {
+  std::vector<std::pair<double, std::string>> near;
+  for (const auto& [w, takes] : taught) {
+    double d = 1e9;
+    for (const auto& take : takes) d = std::min(d, distance(take));
+    near.emplace_back(d, w);
+  }
+  std::sort(near.begin(), near.end());
+  if (near.size() > 1)
+    std::fprintf(stderr, "%s %s %s %.3f %s %.3f\n", by, word.c_str(), near[0].second.c_str(), near[0].first,
+                 near[1].second.c_str(), near[1].first);
+}
+
 double false_per_10_min(const Run& run, const TaughtVoice& taught, const fs::path& dir, int& fires) {
   SpotterCore core(run.model, run.readings);
   core.set_taught_voice(taught);
@@ -213,27 +228,10 @@ int main(int argc, char** argv) {
                         std::to_string(d.sound_distance) + " ";
               std::fprintf(stderr, "test %s %s: %s\n", takes[k].c_str(), word.c_str(), said.c_str());
               const VoiceTemplate t = voice_template(samples.data(), samples.size());
-              std::vector<std::pair<double, std::string>> near;
-              for (const auto& [w, ts] : taught) {
-                double d = 1e9;
-                for (const auto& x : ts) d = std::min(d, template_distance(t, x.sound));
-                near.emplace_back(d, w);
-              }
-              std::sort(near.begin(), near.end());
-              if (near.size() > 1)
-                std::fprintf(stderr, "sound %s %s %.2f %s %.2f\n", word.c_str(), near[0].second.c_str(), near[0].first,
-                             near[1].second.c_str(), near[1].first);
+              print_nearest("sound", word, taught, [&](const TaughtTake& x) { return template_distance(t, x.sound); });
               const EncodedFrames e = model->encoded_sound(samples);
-              near.clear();
-              for (const auto& [w, ts] : taught) {
-                double d = 1e9;
-                for (const auto& x : ts) d = std::min(d, encoded_distance(e, x.encoded));
-                near.emplace_back(d, w);
-              }
-              std::sort(near.begin(), near.end());
-              if (near.size() > 1)
-                std::fprintf(stderr, "encoded %s %s %.3f %s %.3f\n", word.c_str(), near[0].second.c_str(),
-                             near[0].first, near[1].second.c_str(), near[1].first);
+              print_nearest("encoded", word, taught,
+                            [&](const TaughtTake& x) { return encoded_distance(e, x.encoded); });
             }
           }
         }

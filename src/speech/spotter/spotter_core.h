@@ -231,6 +231,8 @@ class SpotterCore {
     std::vector<double> by_phrase;  // infinity for phrases without takes
     bool like(std::size_t other) const;
     std::optional<std::size_t> clear(double near) const;
+    // By the encoder's frames: near, and far nearer than any other phrase.
+    bool sure() const;
   };
   // By the cepstra, and by the encoder's frames when every take has them.
   struct SoundMatch {

@@ -645,6 +645,11 @@ bool SpotterCore::Nearest::like(std::size_t other) const {
   return phrase == SIZE_MAX || by_phrase[other] <= kClearlyNearer * distance;
 }
 
+bool SpotterCore::Nearest::sure() const {
+  constexpr double kFarAhead = 1.5;
+  return phrase != SIZE_MAX && distance <= kNearEncoded && next >= kFarAhead * distance;
+}
+
 std::optional<std::size_t> SpotterCore::Nearest::clear(double near) const {
   constexpr double kMargin = 1.15;
   if (phrase == SIZE_MAX || distance > near || next < kMargin * distance) return std::nullopt;
@@ -663,10 +668,10 @@ bool SpotterCore::sounds_like(std::size_t phrase) {
 
 // The taught phrase whose takes the utterance sounds much like, and clearly
 // less like any other's, if there is one. Where takes have the encoder's
-// frames, those decide, unless the cepstra find another phrase clearly
-// nearer, or at all nearer when it reads like this one: the frames tell
-// words apart better, the cepstra tone twins (北京, 背景) and one-sound
-// neighbours (上海, 商行).
+// frames, those decide: the frames tell words apart better, the cepstra tone
+// twins (北京, 背景) and one-sound neighbours (上海, 商行). So the cepstra
+// overrule them when they find a phrase that reads like this one nearer, or
+// any other phrase clearly nearer while the frames are not sure.
 std::optional<std::size_t> SpotterCore::clear_sound(bool with_reading) {
   const SoundMatch& m = sound_match();
   std::optional<std::size_t> said;
@@ -675,7 +680,8 @@ std::optional<std::size_t> SpotterCore::clear_sound(bool with_reading) {
   } else {
     said = m.encoded.clear(with_reading ? kNearEncodedWithReading : kNearEncoded);
     const std::size_t other = m.cepstra.phrase;
-    if (said && other != *said && (!m.cepstra.like(*said) || read_alike(*said, other))) said.reset();
+    if (said && other != *said && ((!m.cepstra.like(*said) && !m.encoded.sure()) || read_alike(*said, other)))
+      said.reset();
   }
   if (!said || !taught_fits({*said})) return std::nullopt;
   return said;
@@ -684,8 +690,9 @@ std::optional<std::size_t> SpotterCore::clear_sound(bool with_reading) {
 // Nothing read matched: an utterance that sounds clearly like one taught
 // phrase is that phrase, unless it could as well be a phrase much like it
 // that was not taught, or was read as more syllables than the phrase and any
-// of its takes, give or take one (talk whose sound happens to come near), or
-// as none at all (a piece of a word, a breath: a take read so is refused too).
+// of its takes, give or take one (talk whose sound happens to come near;
+// unless the encoder's frames are sure: a voice read as more than it said),
+// or as none at all (a piece of a word, a breath: a take read so is refused too).
 void SpotterCore::match_sound() {
   auto said = clear_sound();
   // A reading like the phrase's own or its takes' is evidence too: with it,
@@ -696,7 +703,8 @@ void SpotterCore::match_sound() {
     if (said && !reading_like_phrase(heard_, taught_matcher_.phrase(*said).readings)) said.reset();
   }
   if (!said || untaught_neighbour_as_near(*said)) return;
-  if (heard_syllables_ == 0 || heard_syllables_ > taught_syllables_[*said] + 1) return;
+  const bool sure = sound_match().encoded.phrase == *said && sound_match().encoded.sure();
+  if (heard_syllables_ == 0 || (heard_syllables_ > taught_syllables_[*said] + 1 && !sure)) return;
   matched_ = {*said};
   taught_match_ = true;
 }
