@@ -57,6 +57,17 @@ bool is_text(const QByteArray& bytes) {
   });
 }
 
+// Quillon's settings are text, which Qt writes with a leading '@' doubled.
+// Qt reads "@Variant(" as a value in its binary stream format, whose lengths
+// it trusts: a damaged one asks for gigabytes and ends the program.
+bool holds_binary_values(const QByteArray& bytes) {
+  static const QByteArray kVariant = "@Variant(";
+  for (qsizetype at = bytes.indexOf(kVariant); at >= 0; at = bytes.indexOf(kVariant, at + 1)) {
+    if (at == 0 || bytes[at - 1] != '@') return true;
+  }
+  return false;
+}
+
 // Qt writes the format; the bytes then replace the file in one step.
 std::optional<QByteArray> ini_bytes(const SettingValues& values) {
   const QTemporaryDir scratch;
@@ -94,7 +105,8 @@ SettingsFileRead read_settings_file(const std::string& path) {
   if (!info.isFile()) return {{}, "is not a file"};
   QFile file(to_qstring(path));
   if (!file.open(QIODevice::ReadOnly)) return {{}, "cannot be read"};
-  if (!is_text(file.readAll())) return {{}, "is damaged"};
+  const QByteArray bytes = file.readAll();
+  if (!is_text(bytes) || holds_binary_values(bytes)) return {{}, "is damaged"};
   QSettings ini(to_qstring(path), QSettings::IniFormat);
   if (ini.status() == QSettings::AccessError) return {{}, "cannot be read"};
   if (ini.status() == QSettings::FormatError) return {{}, "is damaged"};

@@ -37,6 +37,14 @@ TEST(SettingsFile, ReadingFindsTheValuesOrSaysWhyTheFileWasNotUsed) {
       {"an unclosed group", "[audio\ncapture_device=pulse\n", {}, true},
       {"binary garbage", QByteArray("\xff\xfe\x00\x01[\x02", 6), {}, true},
       {"a folder", "/", {}, true},
+      // Qt's binary values, which no Quillon writes; a damaged length made
+      // Qt ask for 60 GB and end the program.
+      {"a binary value", "[audio]\nv=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x6QPoint\\0\\x1\\0)\n", {}, true},
+      {"a binary list item", "[audio]\nv=a, \"@Variant(\\0)\"\n", {}, true},
+      {"text that begins with @",
+       "[audio]\ncapture_device=@@Variant(x)\n",
+       {{kCaptureDeviceKey, "@Variant(x)"}},
+       false},
   };
   for (const auto& c : cases) {
     QTemporaryDir dir;
