@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 
+#include "speech/analysis_frames.h"
 #include "speech/base64.h"
 #include "speech/fft.h"
 #include "speech/time_warp.h"
@@ -13,10 +14,10 @@
 namespace quillon {
 namespace {
 
-constexpr std::size_t kRate = 16000;
-constexpr std::size_t kWindow = 400;  // 25 ms
-constexpr std::size_t kHop = 160;     // 10 ms
-constexpr std::size_t kFft = 512;
+using analysis::kFft;
+using analysis::kHop;
+using analysis::kRate;
+using analysis::kWindow;
 constexpr std::size_t kBands = 26;
 constexpr double kLowHz = 60, kHighHz = 3800;
 constexpr float kEmphasis = 0.97f;  // flattens the spectrum's tilt toward the low notes

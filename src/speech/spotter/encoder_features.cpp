@@ -7,16 +7,17 @@
 #include <iterator>
 #include <numbers>
 
+#include "speech/analysis_frames.h"
 #include "speech/fft.h"
 #include "speech/voice_template.h"
 
 namespace quillon {
 namespace {
 
-constexpr std::size_t kRate = 16000;
-constexpr std::size_t kWindow = 400;  // 25 ms
-constexpr std::size_t kHop = 160;     // 10 ms
-constexpr std::size_t kFft = 512;
+using analysis::kFft;
+using analysis::kHop;
+using analysis::kRate;
+using analysis::kWindow;
 constexpr double kLowHz = 20, kHighHz = 7600;
 constexpr double kEmphasis = 0.97;
 
