@@ -48,6 +48,30 @@ inline std::unique_ptr<SpotterModel> load_model(const SpotterSettings& settings)
   return model;
 }
 
+// What each talk recording says, by file name: its set's transcripts.tsv, or
+// for talk over game sound the plain talk's of the same half.
+inline std::map<std::string, std::string> read_transcripts(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> out;
+  for (const auto& file :
+       {dir / "transcripts.tsv", dir.parent_path().parent_path() / "talk" / dir.filename() / "transcripts.tsv"}) {
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line))
+      if (const auto tab = line.find('\t'); tab != std::string::npos)
+        out.emplace(line.substr(0, tab), line.substr(tab + 1));
+    if (!out.empty()) break;
+  }
+  return out;
+}
+
+// Whether the talk in `file` says `phrase`: acting on it between two pauses
+// is a command heard, not a false action, and is counted apart.
+inline bool talk_says(const std::map<std::string, std::string>& transcripts, const std::filesystem::path& file,
+                      const std::string& phrase) {
+  const auto it = transcripts.find(file.filename().string());
+  return it != transcripts.end() && !phrase.empty() && it->second.find(phrase) != std::string::npos;
+}
+
 // Fed in pieces of 0.1 s, as a capture device delivers them.
 inline std::vector<SpotterDecision> hear(SpotterCore& core, const std::vector<float>& samples) {
   core.reset();

@@ -100,6 +100,9 @@ for half in tune held; do
     sox "$b" "$out/b.wav" silence 1 0.02 2%
     sox "$out/a.wav" "$out/c.wav" "$out/b.wav" -r 16000 -c 1 -b 16 "$out/sentences/$half/$file"
     printf '%s\t%s\n' "$file" "$word" >>"$out/sentences/$half/words.tsv"
+    # What the talk around the command says, as for the talk itself.
+    said=$(for t in "$a" "$b"; do awk -F'\t' -v f="$(basename "$t")" '$1 == f {printf "%s", $2}' "$out/talk/$half/transcripts.tsv"; done)
+    printf '%s\t%s\n' "$file" "$said" >>"$out/sentences/$half/transcripts.tsv"
     i=$((i + 1))
   done <"$out/commands/$half/words.tsv"
 done

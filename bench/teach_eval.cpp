@@ -133,23 +133,27 @@ void print_nearest(const char* by, const std::string& word, const TaughtVoice& t
                  near[1].second.c_str(), near[1].first);
 }
 
-double false_per_10_min(const Run& run, const TaughtVoice& taught, const fs::path& dir, int& fires) {
+// Actions on a phrase that the talk does say (with a pause after it, a
+// command) are counted in `said`, not as false actions.
+double false_per_10_min(const Run& run, const TaughtVoice& taught, const fs::path& dir, int& fires, int& said) {
   SpotterCore core(run.model, run.readings);
   core.set_taught_voice(taught);
   std::vector<std::string> unsupported;
   core.set_phrases(run.vocabulary, unsupported);
+  const auto transcripts = read_transcripts(dir);
   double seconds = 0;
-  fires = 0;
+  fires = said = 0;
   for (const auto& entry : fs::directory_iterator(dir)) {
     if (entry.path().extension() != ".wav") continue;
     const auto samples = samples_of(entry.path());
     seconds += static_cast<double>(samples.size()) / 16000.0;
     for (const auto& d : hear(core, samples)) {
       if (!d.recognised) continue;
-      ++fires;
+      const bool says = talk_says(transcripts, entry.path(), d.text);
+      ++(says ? said : fires);
       if (run.verbose)
-        std::fprintf(stderr, "false %s: %s%s [%s] %.2f\n", entry.path().filename().c_str(), d.text.c_str(),
-                     d.taught ? " (taught)" : "", d.heard.c_str(), d.sound_distance);
+        std::fprintf(stderr, "%s %s: %s%s [%s] %.2f\n", says ? "said" : "false", entry.path().filename().c_str(),
+                     d.text.c_str(), d.taught ? " (taught)" : "", d.heard.c_str(), d.sound_distance);
     }
   }
   return seconds > 0 ? fires * 600.0 / seconds : 0;
@@ -254,22 +258,23 @@ int main(int argc, char** argv) {
       const fs::path dir = sets / set / half;
       if (!fs::exists(dir)) continue;
       if (!talk_only.empty() && talk_only != std::string(set) + "/" + half) continue;
-      int fires_plain = 0, fires_taught = 0;
-      const double plain = false_per_10_min(run, {}, dir, fires_plain);
-      const double taught = false_per_10_min(run, everyone[half], dir, fires_taught);
+      int fires_plain = 0, fires_taught = 0, said_plain = 0, said_taught = 0, said = 0;
+      const double plain = false_per_10_min(run, {}, dir, fires_plain, said_plain);
+      const double taught = false_per_10_min(run, everyone[half], dir, fires_taught, said_taught);
       // Each speaker as the one user: what their own teaching makes of other people's talk.
       int fires_users = 0, worst = 0;
       for (const auto& user : users[half]) {
         int fires = 0;
-        false_per_10_min(run, user, dir, fires);
+        false_per_10_min(run, user, dir, fires, said);
         fires_users += fires;
         worst = std::max(worst, fires);
       }
       const double minutes = talk_minutes(dir);
       const double per_user =
           users[half].empty() ? 0 : 10 * fires_users / minutes / static_cast<double>(users[half].size());
-      std::printf("| %s | %s | %.2f (%d) | %.2f (%d) | %.2f (%d in all, at most %d by one) |\n", set, half, plain,
-                  fires_plain, taught, fires_taught, per_user, fires_users, worst);
+      std::printf("| %s | %s | %.2f (%d; +%d said) | %.2f (%d; +%d said) | %.2f (%d in all, at most %d by one) |\n",
+                  set, half, plain, fires_plain, said_plain, taught, fires_taught, said_taught, per_user, fires_users,
+                  worst);
       std::fflush(stdout);
     }
   }
