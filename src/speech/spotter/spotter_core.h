@@ -254,6 +254,8 @@ class SpotterCore {
   bool read_alike(std::size_t a, std::size_t b) const;
   bool prefer_taught_sound();
   bool taught_fits(const std::vector<std::size_t>& matched) const;
+  bool fits_any_taught() const;
+  bool lasts_between(double shortest, double longest) const;  // the utterance's loud part, with some leeway
   double quiet_needed() const;
   void decide_utterance(double now, std::vector<SpotterDecision>& out);
 

@@ -673,6 +673,10 @@ bool SpotterCore::sounds_like(std::size_t phrase) {
 // overrule them when they find a phrase that reads like this one nearer, or
 // any other phrase clearly nearer while the frames are not sure.
 std::optional<std::size_t> SpotterCore::clear_sound(bool with_reading) {
+  // The phrase found must fit by length: when none can, the sound (the
+  // encoder's pass above all, on talk nothing read as a command) is not worth
+  // working out.
+  if (!fits_any_taught()) return std::nullopt;
   const SoundMatch& m = sound_match();
   std::optional<std::size_t> said;
   if (m.encoded.phrase == SIZE_MAX) {
@@ -776,7 +780,6 @@ void SpotterCore::prefer_taught() {
 // on speech about as long as its takes: a short word of talk that sounds like
 // part of it does not.
 bool SpotterCore::taught_fits(const std::vector<std::size_t>& matched) const {
-  constexpr double kShorter = 0.6, kLonger = 1.8;
   double shortest = 0, longest = 0;
   for (const auto index : matched) {
     const auto [low, high] = taught_seconds_[index];
@@ -784,8 +787,19 @@ bool SpotterCore::taught_fits(const std::vector<std::size_t>& matched) const {
     shortest += low;
     longest += high;
   }
+  return lasts_between(shortest, longest);
+}
+
+bool SpotterCore::lasts_between(double shortest, double longest) const {
+  constexpr double kShorter = 0.6, kLonger = 1.8;
   const double loud = level_.loud_seconds();
   return loud >= kShorter * shortest && loud <= kLonger * longest;
+}
+
+bool SpotterCore::fits_any_taught() const {
+  return std::any_of(taught_seconds_.begin(), taught_seconds_.end(), [&](const auto& seconds) {
+    return seconds.second > 0 && lasts_between(seconds.first, seconds.second);
+  });
 }
 
 SpotterCore::Match SpotterCore::match_lanes(std::size_t count) {
