@@ -104,8 +104,6 @@ class SpotterModel {
   // run here (then only the cepstra describe a take). The encoder is loaded
   // on first use; calls from several threads take turns.
   EncodedFrames encoded_sound(const std::vector<float>& samples);
-  // Loads the encoder now, if it was not; false when it cannot be run here.
-  bool has_encoder();
 
  private:
   SpotterModel() = default;
@@ -282,7 +280,7 @@ class SpotterCore {
   std::vector<std::pair<double, double>> taught_seconds_;
   std::vector<std::vector<VoiceTemplate>> taught_sounds_;
   std::vector<std::vector<EncodedFrames>> taught_encoded_;
-  bool encoded_sounds_ = false;  // every taught take has its encoder frames, and the encoder runs
+  bool encoded_sounds_ = false;  // every taught take has its encoder frames
   // Per phrase, the most syllables of its own readings and of its takes'.
   std::vector<std::size_t> taught_syllables_;
   // Per phrase with taught sounds, the phrases one sound from it without any.

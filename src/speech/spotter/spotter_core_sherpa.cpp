@@ -129,11 +129,6 @@ SpeechEncoder* SpotterModel::loaded_encoder() {
   return encoder_.get();
 }
 
-bool SpotterModel::has_encoder() {
-  const std::lock_guard lock(encoder_mutex_);
-  return loaded_encoder() != nullptr;
-}
-
 EncodedFrames SpotterModel::encoded_sound(const std::vector<float>& samples) {
   const std::lock_guard lock(encoder_mutex_);
   SpeechEncoder* encoder = loaded_encoder();
@@ -289,7 +284,10 @@ void SpotterCore::set_taught_phrases(std::vector<MatchPhrase> list) {
     taught_seconds_[i] = {shortest, longest};
     any_taught_ = any_taught_ || readings.size() > own || !taught_sounds_[i].empty();
   }
-  encoded_sounds_ = encoded_sounds_ && any_taught_ && model_.has_encoder();
+  // The encoder itself loads at the first utterance that needs it (half a
+  // second): this runs on the window's thread. Where it cannot run, the
+  // utterance has no frames and the cepstra decide alone.
+  encoded_sounds_ = encoded_sounds_ && any_taught_;
   find_untaught_neighbours(untaught);
   taught_matcher_.set_phrases(std::move(list));
 }
